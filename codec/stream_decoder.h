@@ -1,0 +1,23 @@
+// Reads the pixel stream of an image back into the text's bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "codec/image_buffer.h"
+
+namespace codec {
+
+// Walks the image open for drawing in `store` (rows 1.., columns 1..) and
+// returns DecodedText: the bytes after the stream marker up to the stream's
+// end, zero bytes left out; an image without marker is read to its end.
+// Empty when no drawing is open.
+std::string DecodeStream(ImageStore& store);
+
+// The signed 64-bit number at the start of text: blanks and tabs skipped,
+// one optional sign, "$" hexadecimal, "%" binary, else decimal; wraps on
+// overflow; no digits give 0.
+std::int64_t ParseNumber(std::string_view text);
+
+}  // namespace codec

@@ -1,0 +1,12 @@
+# Writes OUTPUT: one byte array per picture in PICTURES (files in SOURCE_DIR).
+set(text "// Generated from the pictures in resources/; do not edit.\n#include <cstddef>\n")
+foreach(picture ${PICTURES})
+  file(READ ${SOURCE_DIR}/${picture} hex HEX)
+  string(MAKE_C_IDENTIFIER ${picture} name)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND text "extern const unsigned char k_${name}[] = {${bytes}};\n")
+  string(APPEND text "extern const std::size_t k_${name}_size = ${size};\n")
+endforeach()
+file(WRITE ${OUTPUT} "${text}")

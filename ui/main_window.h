@@ -1,0 +1,45 @@
+// The main window (window 0), its gadgets and its event loop.
+#pragma once
+
+#include <functional>
+
+#include "ui/session.h"
+
+namespace ui {
+
+// Gadget numbers of the main window.
+enum MainGadget : int {
+  kBannerImage = 1,
+  kFooterText = 2,
+  kTaglineFrame = 3,
+  kTextFileButton = 4,
+  kImageFileButton = 5,
+  kClipboardButton = 6,
+  kStatusLine = 7,
+  kUpdateButton = 22,
+  kInfoButton = 23,
+};
+inline constexpr int kBannerPictureImage = 8;
+
+// The jobs the five buttons start; the info button's job is ToggleInfoPanel.
+struct MainJobs {
+  std::function<void()> textFileToImage;
+  std::function<void()> clipboardToImage;
+  std::function<void()> imageToText;
+  std::function<void()> checkForUpdate;
+};
+
+// Builds window 0 with every gadget, font, tooltip and colour. False when
+// the window cannot be opened (nothing else is built then).
+bool OpenMainWindow(Session& session);
+
+// Runs until window 0 is closed, then ends the program through EndProgram.
+[[noreturn]] void MainLoop(Session& session, const MainJobs& jobs);
+
+// The info button's job: switches between the buttons and the credits panel.
+void ToggleInfoPanel(Session& session);
+
+// Hides (true) or shows the three conversion buttons and the update button.
+void SetMainButtonsHidden(Session& session, bool hidden);
+
+}  // namespace ui
