@@ -1,1 +1,90 @@
-// Placeholder until this module is written.
+// The status line of the main window, its blink worker, the progress window and the balloon tooltip.
+#include "ui/status_line.h"
+
+#include <memory>
+
+#include "app/core/app_state.h"
+#include "ui/palette.h"
+
+namespace ui {
+namespace {
+
+constexpr int kProgressWidth = 292;
+constexpr int kProgressHeight = 30;
+const platform::FontSpec kProgressFont{"Microsoft Sans Serif", 12, true};
+
+// Hands one change of the status line to the user-interface thread. The
+// change looks the gadget up when it is applied, so it does nothing once the
+// main window is gone.
+void PostStatusText(platform::Platform& platform, std::shared_ptr<const std::string> text) {
+  platform.RunOnUiThread([&platform, text] {
+    if (platform.GadgetExists(kStatusLineGadget)) platform.SetGadgetText(kStatusLineGadget, *text);
+  });
+}
+
+// The StatusBlinker worker. It touches nothing but the platform, which lives
+// for the whole process, and its own copy of the message.
+void StatusBlinker(platform::Platform& platform, std::shared_ptr<const std::string> message) {
+  platform.RunOnUiThread([&platform] {
+    if (platform.GadgetExists(kStatusLineGadget)) {
+      platform.SetGadgetFont(kStatusLineGadget, app::kMainFontNumber);
+    }
+  });
+  auto blank = std::make_shared<const std::string>();
+  for (int cycle = 0; cycle < kBlinkCycles; ++cycle) {
+    PostStatusText(platform, blank);
+    platform.Delay(kBlinkHalfPeriodMs);
+    PostStatusText(platform, message);
+    platform.Delay(kBlinkHalfPeriodMs);
+  }
+}
+
+}  // namespace
+
+void SetStatusText(Session& session, const std::string& text) {
+  session.platform.SetGadgetText(kStatusLineGadget, text);
+}
+
+void BlinkStatus(Session& session, const std::string& text) {
+  // The worker keeps its own copy: it may outlive the caller's text.
+  auto message = std::make_shared<const std::string>(text);
+  platform::Platform& platform = session.platform;
+  platform.StartThread([&platform, message] { StatusBlinker(platform, message); });
+}
+
+void OpenProgressWindow(Session& session) {
+  platform::Platform& platform = session.platform;
+  platform::WindowSpec window;
+  window.number = kProgressWindow;
+  window.clientWidth = kProgressWidth;
+  window.clientHeight = kProgressHeight;
+  window.style = platform::kPopup;
+  if (!platform.OpenWindow(window)) return;
+
+  platform::GadgetSpec text;
+  text.window = kProgressWindow;
+  text.number = kProgressTextGadget;
+  text.kind = platform::GadgetKind::Text;
+  text.x = 5;
+  text.y = 5;
+  text.width = 280;
+  text.height = 20;
+  text.text = session.catalogue.MsgPleaseWait;
+  text.centred = true;
+  platform.CreateGadget(text);
+
+  platform.LoadFont(app::kProgressFontNumber, kProgressFont);
+  platform.SetGadgetFont(kProgressTextGadget, app::kProgressFontNumber);
+  platform.SetWindowColour(kProgressWindow, kProgressAmber);
+  platform.SetGadgetColours(kProgressTextGadget, kBlack, kAccentGold);
+}
+
+void CloseProgressWindow(Session& session) {
+  if (session.platform.IsWindowOpen(kProgressWindow)) session.platform.CloseWindow(kProgressWindow);
+}
+
+int AddBalloonTip(Session& session, int window, int gadget, const std::string& text) {
+  return session.platform.AddBalloonTip(window, gadget, text, kBalloonTipWidth);
+}
+
+}  // namespace ui

@@ -1,0 +1,110 @@
+// The first-start chooser of the program's language (window 24).
+#include "app/language_window.h"
+
+#include <optional>
+#include <string>
+
+#include "app/core/message_catalogue.h"
+#include "app/core/settings_file.h"
+#include "resources/embedded.h"
+#include "ui/embedded_picture.h"
+#include "ui/status_line.h"
+
+namespace app {
+namespace {
+
+constexpr const char* kTitle = "Letterloom Language";
+constexpr int kClientWidth = 117;
+constexpr int kClientHeight = 56;
+constexpr int kFlagWidth = 33;
+constexpr int kFlagHeight = 25;
+constexpr const char* kExitCaption = "Exit";
+constexpr const char* kExitTip = "Click here to leave Letterloom 2";
+
+struct Flag {
+  int gadget;
+  int image;
+  int x;
+  resources::Blob (*picture)();
+  const char* language;  // also the flag's tooltip: the settings group it writes
+};
+constexpr Flag kFlags[] = {
+    {kFrenchButton, kFrenchFlagImage, 5, resources::FrenchFlag, kFrench},
+    {kEnglishButton, kBritishFlagImage, 43, resources::BritishFlag, kEnglish},
+    {kGermanButton, kGermanFlagImage, 80, resources::GermanFlag, kDeutsch},
+};
+
+void CreateFlagButton(ui::Session& session, const Flag& flag) {
+  ui::LoadEmbeddedPicture(session, flag.image, flag.picture());
+  platform::GadgetSpec spec;
+  spec.window = kLanguageWindow;
+  spec.number = flag.gadget;
+  spec.kind = platform::GadgetKind::ImageButton;
+  spec.x = flag.x;
+  spec.width = kFlagWidth;
+  spec.height = kFlagHeight;
+  spec.image = flag.image;
+  session.platform.CreateGadget(spec);
+  session.platform.SetGadgetToolTip(flag.gadget, flag.language);
+}
+
+void CreateExitButton(ui::Session& session) {
+  platform::GadgetSpec spec;
+  spec.window = kLanguageWindow;
+  spec.number = kExitButton;
+  spec.kind = platform::GadgetKind::Button;
+  spec.y = 30;
+  spec.width = 115;
+  spec.height = 25;
+  spec.text = kExitCaption;
+  session.platform.CreateGadget(spec);
+  // The tip's handle is not needed again: the tip goes with its window.
+  ui::AddBalloonTip(session, kLanguageWindow, kExitButton, kExitTip);
+}
+
+bool OpenLanguageWindow(ui::Session& session) {
+  platform::WindowSpec window;
+  window.number = kLanguageWindow;
+  window.title = kTitle;
+  window.clientWidth = kClientWidth;
+  window.clientHeight = kClientHeight;
+  window.style = platform::kTitleBar;
+  if (!session.platform.OpenWindow(window)) return false;
+  for (const Flag& flag : kFlags) CreateFlagButton(session, flag);
+  CreateExitButton(session);
+  return true;
+}
+
+std::optional<const char*> LanguageOfGadget(int gadget) {
+  for (const Flag& flag : kFlags) {
+    if (flag.gadget == gadget) return flag.language;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+LanguageWindowResult ShowLanguageWindow(ui::Session& session) {
+  platform::Platform& platform = session.platform;
+  // Without its window the chooser could take no answer, and the language
+  // check would ask again for ever: leave instead.
+  if (!OpenLanguageWindow(session)) EndProgram(platform);
+
+  for (;;) {
+    const platform::Event event = platform.WaitEvent();
+    if (event.kind == platform::EventKind::Gadget) {
+      if (event.gadget == kExitButton) EndProgram(platform);
+      if (std::optional<const char*> language = LanguageOfGadget(event.gadget)) {
+        LanguageWindowResult result{LanguageWindowResult::Kind::Chosen, *language, false};
+        result.stored = StoreLanguageChoice(session.state, result.language);
+        platform.CloseWindow(kLanguageWindow);
+        return result;
+      }
+    } else if (event.kind == platform::EventKind::CloseRequest && event.window == kLanguageWindow) {
+      platform.CloseWindow(kLanguageWindow);
+      return {};
+    }
+  }
+}
+
+}  // namespace app
