@@ -1,1 +1,215 @@
-// Placeholder until this module is written.
+// The HTTP client: address splitting, the request, redirects, and the two ways of keeping a body.
+#include "update/http_client.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "update/http_answer.h"
+#include "update/socket_stream.h"
+
+namespace update {
+namespace {
+
+constexpr std::string_view kScheme = "http://";
+constexpr int kMaxPort = 65535;
+constexpr int kMaxTempNameTries = 100;
+constexpr const char* kNoCacheHeaders = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
+
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool HasUnsafeByte(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0x7F;
+  });
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+std::optional<int> ParsePort(std::string_view digits) {
+  if (digits.empty()) return kDefaultPort;
+  int port = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    port = port * 10 + (c - '0');
+    if (port > kMaxPort) return std::nullopt;
+  }
+  if (port == 0) return std::nullopt;
+  return port;
+}
+
+// A file made beside its destination that takes the destination's name
+// only when Commit is called; otherwise it is removed.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& destination) {
+    std::size_t slash = destination.rfind('/');
+    std::string directory = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
+    std::string base = destination.substr(directory.size());
+    for (int attempt = 0; attempt < kMaxTempNameTries && m_fd < 0; ++attempt) {
+      m_path = directory + "." + base + "." + std::to_string(::getpid()) + "." +
+               std::to_string(attempt) + ".part";
+      m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
+  }
+  ~TempFile() {
+    if (m_fd >= 0) ::close(m_fd);
+    if (!m_committed) ::unlink(m_path.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  bool IsOpen() const { return m_fd >= 0; }
+
+  HttpError Write(const char* data, std::size_t size) {
+    while (size > 0) {
+      ssize_t n = ::write(m_fd, data, size);
+      if (n <= 0) return HttpError::File;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return HttpError::None;
+  }
+
+  // Closes the file and renames it to the destination.
+  HttpError Commit(const std::string& destination) {
+    int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) return HttpError::File;
+    if (std::rename(m_path.c_str(), destination.c_str()) != 0) return HttpError::File;
+    m_committed = true;
+    return HttpError::None;
+  }
+
+ private:
+  std::string m_path;
+  int m_fd = -1;
+  bool m_committed = false;
+};
+
+// Called with the reader once a 200 answer's head is read; reads the body.
+using OkHandler = std::function<HttpError(AnswerReader&, const AnswerHead&)>;
+
+// One GET of url with the redirects it leads to; the body of the final 200
+// answer goes to onOk.
+HttpError Exchange(const std::string& url, const std::string& extraHeaders,
+                   std::size_t pieceBytes, const Limits& limits, const OkHandler& onOk) {
+  std::optional<Url> target = SplitUrl(url);
+  if (!target) return HttpError::BadUrl;
+  for (int redirects = 0;; ++redirects) {
+    SocketStream stream;
+    HttpError error = stream.Connect(target->host, target->port, limits);
+    if (error == HttpError::None) error = stream.SendAll(BuildRequest(*target, extraHeaders), limits);
+    if (error != HttpError::None) return error;
+    AnswerReader reader(stream, limits, pieceBytes);
+    AnswerHead head;
+    error = reader.ReadHead(head);
+    if (error != HttpError::None) return error;
+    if (head.status == 200) return onOk(reader, head);
+    if (!IsRedirect(head.status) || head.location.empty()) return HttpError::NotOk;
+    target = ResolveLocation(*target, head.location);
+    if (!target || redirects == kMaxRedirects) return HttpError::BadRedirect;
+  }
+}
+
+}  // namespace
+
+std::optional<Url> SplitUrl(const std::string& url) {
+  if (!StartsWithNoCase(url, kScheme) || HasUnsafeByte(url)) return std::nullopt;
+  std::string_view rest = std::string_view(url).substr(kScheme.size());
+  std::size_t slash = rest.find('/');
+  std::string_view authority = rest.substr(0, slash);
+  std::size_t at = authority.rfind('@');
+  if (at != std::string_view::npos) authority.remove_prefix(at + 1);
+  std::size_t colon = authority.find(':');
+  Url parts;
+  parts.host = std::string(authority.substr(0, colon));
+  if (parts.host.empty()) return std::nullopt;
+  auto port = ParsePort(colon == std::string_view::npos ? "" : authority.substr(colon + 1));
+  if (!port) return std::nullopt;
+  parts.port = *port;
+  if (slash != std::string_view::npos) parts.path = std::string(rest.substr(slash + 1));
+  return parts;
+}
+
+std::optional<Url> ResolveLocation(const Url& base, const std::string& location) {
+  if (location.empty() || HasUnsafeByte(location)) return std::nullopt;
+  if (location.rfind("//", 0) == 0) return SplitUrl("http:" + location);
+  if (location.find("://") != std::string::npos) return SplitUrl(location);
+  Url next = base;
+  if (location.front() == '/') {
+    next.path = location.substr(1);
+    return next;
+  }
+  std::string basePath = base.path.substr(0, base.path.find('?'));
+  std::size_t lastSlash = basePath.rfind('/');
+  next.path = (lastSlash == std::string::npos ? "" : basePath.substr(0, lastSlash + 1)) + location;
+  return next;
+}
+
+std::string BuildRequest(const Url& url, const std::string& extraHeaders) {
+  std::string portPart = url.port == kDefaultPort ? "" : ":" + std::to_string(url.port);
+  return "GET /" + url.path + " HTTP/1.1\r\nAccept: */*\r\nHost: " + url.host + portPart +
+         "\r\n" + extraHeaders + "Connection: close\r\n\r\n";
+}
+
+HttpError DownloadToFile(const std::string& url, const std::string& path, const Limits& limits) {
+  return Exchange(url, "", kDownloadPieceBytes, limits,
+                  [&path](AnswerReader& reader, const AnswerHead& head) {
+                    TempFile file(path);
+                    if (!file.IsOpen()) return HttpError::File;
+                    HttpError error = reader.ReadBody(
+                        head, kMaxBodyBytes,
+                        [&file](const char* data, std::size_t size) { return file.Write(data, size); });
+                    return error == HttpError::None ? file.Commit(path) : error;
+                  });
+}
+
+FetchResult FetchUrlText(const std::string& url, const Limits& limits) {
+  FetchResult result;
+  result.error = Exchange(url, kNoCacheHeaders, kFetchPieceBytes, limits,
+                          [&result](AnswerReader& reader, const AnswerHead& head) {
+                            return reader.ReadBody(head, kMaxFetchBytes,
+                                                   [&result](const char* data, std::size_t size) {
+                                                     result.body.append(data, size);
+                                                     return HttpError::None;
+                                                   });
+                          });
+  if (result.error != HttpError::None) result.body.clear();
+  return result;
+}
+
+const char* HttpErrorName(HttpError error) {
+  switch (error) {
+    case HttpError::None: return "None";
+    case HttpError::BadUrl: return "BadUrl";
+    case HttpError::Resolve: return "Resolve";
+    case HttpError::Connect: return "Connect";
+    case HttpError::Send: return "Send";
+    case HttpError::Timeout: return "Timeout";
+    case HttpError::Closed: return "Closed";
+    case HttpError::BadStatus: return "BadStatus";
+    case HttpError::BadHeader: return "BadHeader";
+    case HttpError::NotOk: return "NotOk";
+    case HttpError::BadRedirect: return "BadRedirect";
+    case HttpError::TooLarge: return "TooLarge";
+    case HttpError::File: return "File";
+  }
+  return "?";
+}
+
+}  // namespace update
