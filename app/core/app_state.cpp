@@ -1,10 +1,8 @@
-// The start-up values of the program-wide state, and the single way out.
+// The start-up values of the program-wide state.
 #include "app/core/app_state.h"
 
 #include "app/core/message_catalogue.h"
 #include "platform/files.h"
-
-#include <cstdlib>
 
 #ifndef LETTERLOOM_UPDATE_HOST
 #error "LETTERLOOM_UPDATE_HOST must name the maker's web server (set by CMake)"
@@ -56,12 +54,6 @@ AppState MakeAppState(const std::string& currentDirectory, const std::string& te
 
 AppState MakeAppStateForProcess() {
   return MakeAppState(platform::CurrentDirectory(), platform::TemporaryDirectory());
-}
-
-void EndProgram(platform::Platform& platform) {
-  platform.EndProcess(0);
-  // Not reached: EndProcess does not return, whatever the backend.
-  std::abort();
 }
 
 }  // namespace app
