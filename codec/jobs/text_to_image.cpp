@@ -1,1 +1,142 @@
-// Placeholder until this module is written.
+// TextFileToImage and ClipboardToImage: from a text to a drawn WorkImage to a written PNG.
+#include "codec/jobs/text_to_image.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/core/app_state.h"
+#include "app/core/settings_file.h"
+#include "codec/encode_stream.h"
+#include "codec/png_writer.h"
+#include "platform/scratch_file.h"
+#include "platform/user_file.h"
+#include "ui/file_name.h"
+#include "ui/status_line.h"
+
+namespace codec {
+namespace {
+
+constexpr int kSettleDelayMs = 500;  // the pause between drawing and the save requester
+constexpr const char* kAlertTitle = "Alert";
+constexpr const char* kPngExtension = "png";
+
+// The "Alert" box, then the end of the program.
+[[noreturn]] void RefuseTooLarge(ui::Session& session) {
+  session.platform.MessageBox(kAlertTitle, session.catalogue.MsgTooManyChars, platform::kMbOk);
+  app::EndProgram(session.platform);
+}
+
+void ShowError(ui::Session& session) {
+  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+}
+
+std::string AskForPath(ui::Session& session, platform::RequesterKind kind, const std::string& title,
+                       const std::string& pattern) {
+  platform::RequesterSpec spec;
+  spec.kind = kind;
+  spec.title = title;
+  spec.startPath = session.state.CurrentFolder;
+  spec.pattern = pattern;
+  return session.platform.FileRequester(spec);
+}
+
+// Draws the read stream into the WorkImage. False (the job ends) when no
+// image could be made; a text too large ends the program.
+bool Draw(ui::Session& session, const ReadResult& read, const std::function<void()>& beforeEnd) {
+  const DrawResult drawn = DrawStream(session.images, WorkImage, session.pixels, read.textBytes);
+  if (drawn.error == DrawError::TooLarge) {
+    beforeEnd();
+    RefuseTooLarge(session);
+  }
+  if (drawn.error != DrawError::None) {
+    ShowError(session);
+    return false;
+  }
+  return true;
+}
+
+// The save requester and the writing, with the last folder of `kind`.
+void SavePng(ui::Session& session, int kind) {
+  const app::MessageCatalogue& texts = session.catalogue;
+  app::ReadLastFolder(session.state, kind);
+  std::string path = AskForPath(session, platform::RequesterKind::Save, texts.MsgSavePng, texts.MsgPngPattern);
+  if (path.empty()) {
+    ui::BlinkStatus(session, texts.MsgCanceled);
+    return;
+  }
+  path = ui::AddMissingExtension(path, kPngExtension);
+  ui::OpenProgressWindow(session);
+  const bool written = WritePng(session.images, WorkImage, path) == 1;
+  if (!written) {
+    // A PNG that was not written is not reported as done, and its folder is not remembered.
+    ui::CloseProgressWindow(session);
+    ShowError(session);
+    return;
+  }
+  ui::BlinkStatus(session, texts.MsgCompleted);
+  ui::CloseProgressWindow(session);
+  app::StoreLastFolder(session.state, path, kind);
+}
+
+}  // namespace
+
+void TextFileToImage(ui::Session& session) {
+  const app::MessageCatalogue& texts = session.catalogue;
+  app::ReadLastFolder(session.state, app::kTextFolder);
+  const std::string path = AskForPath(session, platform::RequesterKind::Open, texts.MsgLoadText, texts.MsgTextPattern);
+  // Opened for reading only, so a write-protected text converts as well; a
+  // typed name of a missing file is created empty and encodes the empty text.
+  if (!platform::OpenOrCreateForReading(path)) {
+    ui::BlinkStatus(session, texts.MsgCanceled);
+    return;
+  }
+  const ReadResult read = ReadStreamSource(path, session.pixels);
+  if (read.error == ReadError::CannotOpen || read.error == ReadError::CannotRead) {
+    ui::BlinkStatus(session, texts.MsgCanceled);
+    return;
+  }
+  app::StoreLastFolder(session.state, path, app::kTextFolder);
+  if (read.error == ReadError::TooLarge) RefuseTooLarge(session);
+  if (!Draw(session, read, [] {})) return;
+  session.platform.Delay(kSettleDelayMs);
+  ui::SetStatusText(session, texts.MsgPleaseWait);
+  SavePng(session, app::kPngFolder);
+}
+
+void ClipboardToImage(ui::Session& session) {
+  const app::MessageCatalogue& texts = session.catalogue;
+  std::string text = session.platform.GetClipboardText().value_or(std::string());
+  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+  if (text.empty()) {
+    session.platform.MessageBox(texts.MsgError, texts.MsgClipboardEmpty, platform::kMbOk);
+    return;
+  }
+  std::optional<platform::ScratchTextFile> scratch = platform::ScratchTextFile::Create(session.state.ScratchPath);
+  if (!scratch) return;
+  std::optional<std::string> stored;
+  if (scratch->Write(text)) stored = scratch->ReadBack();
+  if (!stored) {
+    scratch->Delete();
+    return;
+  }
+  const ReadResult read = ReadStreamBytes(*stored, session.pixels);
+  // The clipboard text is never left behind in the shared folder.
+  const auto deleteScratch = [&scratch] { scratch->Delete(); };
+  if (read.error == ReadError::TooLarge) {
+    deleteScratch();
+    RefuseTooLarge(session);
+  }
+  if (read.error != ReadError::None) {
+    deleteScratch();
+    return;
+  }
+  const bool drawn = Draw(session, read, deleteScratch);
+  deleteScratch();
+  if (!drawn) return;
+  session.platform.Delay(kSettleDelayMs);
+  ui::BlinkStatus(session, texts.MsgPleaseWait);
+  SavePng(session, app::kTextFolder);
+}
+
+}  // namespace codec

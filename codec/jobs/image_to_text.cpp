@@ -1,0 +1,37 @@
+// ImageToText: the requester, the readability test, the decode and the hand-over to the result window.
+#include "codec/jobs/image_to_text.h"
+
+#include "app/core/settings_file.h"
+#include "codec/image_loader.h"
+#include "codec/stream_decoder.h"
+#include "platform/user_file.h"
+#include "ui/result_window.h"
+#include "ui/status_line.h"
+
+namespace codec {
+
+void ImageToText(ui::Session& session) {
+  app::ReadLastFolder(session.state, app::kPngFolder);
+  platform::RequesterSpec spec;
+  spec.kind = platform::RequesterKind::Open;
+  spec.title = session.catalogue.MsgLoadPng;
+  spec.startPath = session.state.CurrentFolder;
+  spec.pattern = session.catalogue.MsgImagePattern;
+  const std::string path = session.platform.FileRequester(spec);
+
+  session.decodedText.clear();
+  LoadImageFile(session.images, WorkImage, path);  // a failed load leaves no image: an empty text
+  // Only a read is needed, so a write-protected PNG converts as well.
+  if (!platform::OpenOrCreateForReading(path)) return;
+
+  ui::OpenProgressWindow(session);
+  if (session.images.StartDrawing(WorkImage)) {
+    session.decodedText = DecodeStream(session.images);
+    session.images.StopDrawing();
+  }
+  session.images.FreeImage(WorkImage);
+  app::StoreLastFolder(session.state, path, app::kPngFolder);
+  ui::RunResultWindow(session);
+}
+
+}  // namespace codec

@@ -1,0 +1,133 @@
+// The result window: its gadgets, its nested loop, copying and saving DecodedText.
+#include "ui/result_window.h"
+
+#include "app/core/settings_file.h"
+#include "platform/user_file.h"
+#include "ui/file_name.h"
+#include "ui/status_line.h"
+#include "ui/text_bytes.h"
+
+namespace ui {
+namespace {
+
+constexpr int kWindowX = 330;
+constexpr int kWindowY = 155;
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 660;
+constexpr unsigned kSavedBoxType = 0x50;
+constexpr const char* kResultTitle = "Result";
+constexpr const char* kCopiedTitle = "OK";
+constexpr const char* kSavedTitle = "Info";
+constexpr const char* kTextExtension = "txt";
+
+void ShowError(Session& session) {
+  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+}
+
+bool OpenResultWindow(Session& session) {
+  platform::WindowSpec spec;
+  spec.number = kResultWindow;
+  spec.title = kResultTitle;
+  spec.clientWidth = kClientWidth;
+  spec.clientHeight = kClientHeight;
+  spec.style = platform::kTitleBar | platform::kSystemMenu;
+  spec.centred = false;
+  spec.x = kWindowX;
+  spec.y = kWindowY;
+  return session.platform.OpenWindow(spec);
+}
+
+bool CreateGadget(Session& session, int number, platform::GadgetKind kind, int y, int height,
+                  const std::string& text) {
+  platform::GadgetSpec spec;
+  spec.window = kResultWindow;
+  spec.number = number;
+  spec.kind = kind;
+  spec.x = 5;
+  spec.y = y;
+  spec.width = 630;
+  spec.height = height;
+  spec.text = text;
+  spec.flat = kind == platform::GadgetKind::Button;
+  return session.platform.CreateGadget(spec);
+}
+
+bool CreateResultGadgets(Session& session) {
+  const app::MessageCatalogue& texts = session.catalogue;
+  return CreateGadget(session, kResultEditor, platform::GadgetKind::Editor, 5, 550, {}) &&
+         CreateGadget(session, kCopyTextButton, platform::GadgetKind::Button, 560, 45, texts.MsgCopyText) &&
+         CreateGadget(session, kSaveTextButton, platform::GadgetKind::Button, 610, 45, texts.MsgSaveText);
+}
+
+// DecodedText = the editor's text, as bytes.
+void ReadEditorBack(Session& session, const ShownText& shown) {
+  session.decodedText = BytesFromEditor(shown, session.platform.GetGadgetText(kResultEditor));
+}
+
+void CopyDecodedText(Session& session, const ShownText& shown) {
+  ReadEditorBack(session, shown);
+  if (!session.platform.SetClipboardText(session.decodedText)) {
+    ShowError(session);
+    return;
+  }
+  session.platform.MessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
+}
+
+void SaveDecodedText(Session& session, const ShownText& shown) {
+  ReadEditorBack(session, shown);
+  app::ReadLastFolder(session.state, app::kTextFolder);
+  platform::RequesterSpec spec;
+  spec.kind = platform::RequesterKind::Save;
+  spec.title = session.catalogue.MsgChooseName;
+  spec.startPath = session.state.CurrentFolder;
+  spec.pattern = session.catalogue.MsgSaveTextPattern;
+  std::string path = session.platform.FileRequester(spec);
+  if (path.empty()) {
+    SetStatusText(session, session.catalogue.MsgCanceled);
+    return;
+  }
+  path = AddMissingExtension(path, kTextExtension);
+  if (!platform::WriteUserFile(path, session.decodedText)) {
+    ShowError(session);
+    return;
+  }
+  const app::MessageCatalogue& texts = session.catalogue;
+  session.platform.MessageBox(kSavedTitle, texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix,
+                              kSavedBoxType);
+}
+
+void RunLoop(Session& session, const ShownText& shown) {
+  for (;;) {
+    const platform::Event event = session.platform.WaitEvent();
+    if (event.kind == platform::EventKind::CloseRequest) return;
+    if (event.kind != platform::EventKind::Gadget || event.window != kResultWindow) continue;
+    if (event.gadget == kCopyTextButton) CopyDecodedText(session, shown);
+    if (event.gadget == kSaveTextButton) SaveDecodedText(session, shown);
+  }
+}
+
+}  // namespace
+
+void RunResultWindow(Session& session) {
+  // A window that cannot be built is reported and ends the job, rather than
+  // leaving a loop that shows nothing and that only a close request ends.
+  if (!OpenResultWindow(session)) {
+    CloseProgressWindow(session);
+    ShowError(session);
+    return;
+  }
+  CloseProgressWindow(session);
+  if (!CreateResultGadgets(session)) {
+    session.platform.CloseWindow(kResultWindow);
+    ShowError(session);
+    return;
+  }
+  const ShownText shown = ShowBytes(session.decodedText);
+  session.platform.SetGadgetText(kResultEditor, shown.shown);
+  RunLoop(session, shown);
+  session.platform.CloseWindow(kResultWindow);
+  session.platform.ShowWindowAgain(kMainWindow);
+  BlinkStatus(session, session.catalogue.MsgCompleted);
+}
+
+}  // namespace ui
