@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "codec/image_buffer.h"
 #include "codec/pixel_stream.h"
@@ -22,6 +24,10 @@ struct ReadResult {
 // into `pixels` behind the LengthHeader and the StreamMarker. A file that
 // is too large by its length is refused before it is read (TooLarge).
 ReadResult ReadStreamSource(const std::string& path, PixelList& pixels);
+
+// The same for a stream already open for reading (standard input), read to
+// its end; TooLarge as soon as more than kMaxTextBytes arrive.
+ReadResult ReadStreamFrom(std::FILE* file, PixelList& pixels);
 
 // The same for bytes held in memory.
 ReadResult ReadStreamBytes(std::string_view bytes, PixelList& pixels);

@@ -1,6 +1,7 @@
 // Numbered in-memory images with the drawing operations the codec uses.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,8 +16,10 @@ inline constexpr int kMaxImageSide = 32767;
 
 enum class DrawMode : int { Default = 0, AlphaChannel = 8 };
 
-// One image: W x H pixels of 24 or 32 bits. The layout of `pixels` is the
-// image buffer's own (documented in image_buffer.cpp); use the accessors.
+// One image: W x H pixels of 24 or 32 bits (8 for a palette bitmap until
+// drawing widens it). `pixels` holds W * H * 4 bytes, rows top-down, each
+// pixel R, G, B, A in that order; images without alpha (depth under 32)
+// hold A = 0. Use the accessors of ImageStore or ToRgba rather than the bytes.
 struct Image {
   int width = 0;
   int height = 0;
@@ -24,6 +27,9 @@ struct Image {
   bool drawable = true;    // false for icons: drawing on them cannot begin
   std::vector<std::uint8_t> pixels;
 };
+
+// Bytes of an image of that size (W * H * 4); 0 when a side is not 1..32767.
+std::size_t ImageBytes(int width, int height);
 
 // Fills an RGBA buffer (top-down, 4 bytes a pixel) from an image; a 24-bit
 // image gives alpha 255.
@@ -53,20 +59,44 @@ class ImageStore {
   bool Drawing() const { return m_drawing != nullptr; }
   int DrawingWidth() const;
   int DrawingHeight() const;
+  // The image open for drawing, or null.
+  const Image* DrawingImage() const { return m_drawing; }
 
-  void SetDrawMode(DrawMode mode) { m_mode = mode; }
+  void SetDrawMode(DrawMode mode);
   DrawMode GetDrawMode() const { return m_mode; }
   // Default: R, G, B from bits 0-23, A kept. AlphaChannel: A from bits
   // 24-31, R, G, B kept. Only while drawing, inside the image.
-  void SetPixel(int x, int y, ColourValue value);
+  void SetPixel(int x, int y, ColourValue value) {
+    std::uint8_t* p = PixelAt(x, y);
+    const ColourValue old = Load(p);
+    Store(p, (old & m_keepMask) | (value & m_takeMask));
+  }
   // Default: R + G*256 + B*65536. AlphaChannel: also A*16777216 (0 for a
   // 24-bit image).
-  ColourValue GetPixel(int x, int y) const;
+  ColourValue GetPixel(int x, int y) const { return Load(PixelAt(x, y)) & m_readMask; }
 
  private:
+  std::uint8_t* PixelAt(int x, int y) const {
+    return m_base + (static_cast<std::size_t>(y) * m_rowPixels + static_cast<std::size_t>(x)) * 4;
+  }
+  static ColourValue Load(const std::uint8_t* p) { return PackRgba(p[0], p[1], p[2], p[3]); }
+  static void Store(std::uint8_t* p, ColourValue v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+  }
+  void ForgetDrawing(const Image* image);
+
   std::map<int, std::unique_ptr<Image>> m_images;
   Image* m_drawing = nullptr;
+  std::uint8_t* m_base = nullptr;
+  std::size_t m_rowPixels = 0;
+  bool m_hasAlpha = false;
   DrawMode m_mode = DrawMode::Default;
+  ColourValue m_keepMask = 0xFF000000u;
+  ColourValue m_takeMask = 0x00FFFFFFu;
+  ColourValue m_readMask = 0x00FFFFFFu;
 };
 
 }  // namespace codec

@@ -27,6 +27,8 @@ inline constexpr int kHeaderPixels = 5;            // four LengthHeader pixels a
 inline constexpr std::uint64_t kHeaderBytes = 20;  // StreamByteCount = N + 20
 // A StreamByteCount from this value on is refused as too large.
 inline constexpr std::uint64_t kStreamByteLimit = 5'242'880;
+// The longest text any band's image holds whole (1280 x 1024).
+inline constexpr std::uint64_t kMaxTextBytes = 5'233'648;
 
 struct SizeBand {
   std::uint64_t maxStreamByteCount;  // inclusive

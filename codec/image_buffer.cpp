@@ -1,0 +1,115 @@
+// The numbered image store: creation, replacement and the drawing state.
+#include "codec/image_buffer.h"
+
+#include <new>
+#include <utility>
+
+namespace codec {
+
+namespace {
+constexpr std::uint8_t kOpaque = 255;
+constexpr std::size_t kAlphaOffset = 3;
+}  // namespace
+
+std::size_t ImageBytes(int width, int height) {
+  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) return 0;
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+std::vector<std::uint8_t> ToRgba(const Image& image) {
+  std::vector<std::uint8_t> rgba(image.pixels);
+  if (image.depth < 32) {
+    for (std::size_t i = kAlphaOffset; i < rgba.size(); i += 4) rgba[i] = kOpaque;
+  }
+  return rgba;
+}
+
+bool ImageStore::CreateImage(int number, int width, int height) {
+  const std::size_t bytes = ImageBytes(width, height);
+  FreeImage(number);
+  if (bytes == 0) return false;
+  auto image = std::make_unique<Image>();
+  image->width = width;
+  image->height = height;
+  image->depth = 32;
+  try {
+    image->pixels.assign(bytes, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (std::size_t i = kAlphaOffset; i < bytes; i += 4) image->pixels[i] = kOpaque;
+  m_images[number] = std::move(image);
+  return true;
+}
+
+void ImageStore::PutImage(int number, Image image) {
+  FreeImage(number);
+  m_images[number] = std::make_unique<Image>(std::move(image));
+}
+
+void ImageStore::FreeImage(int number) {
+  auto it = m_images.find(number);
+  if (it == m_images.end()) return;
+  ForgetDrawing(it->second.get());
+  m_images.erase(it);
+}
+
+void ImageStore::ForgetDrawing(const Image* image) {
+  if (m_drawing == image) StopDrawing();
+}
+
+const Image* ImageStore::Find(int number) const {
+  auto it = m_images.find(number);
+  return it == m_images.end() ? nullptr : it->second.get();
+}
+
+int ImageStore::ImageWidth(int number) const {
+  const Image* image = Find(number);
+  return image ? image->width : 0;
+}
+
+int ImageStore::ImageHeight(int number) const {
+  const Image* image = Find(number);
+  return image ? image->height : 0;
+}
+
+bool ImageStore::StartDrawing(int number) {
+  StopDrawing();
+  auto it = m_images.find(number);
+  if (it == m_images.end() || !it->second->drawable) return false;
+  Image& image = *it->second;
+  if (image.pixels.size() != ImageBytes(image.width, image.height)) return false;
+  if (image.depth < 24) image.depth = 24;  // the 24-bit copy: pixels are already widened
+  m_drawing = &image;
+  m_base = image.pixels.data();
+  m_rowPixels = static_cast<std::size_t>(image.width);
+  m_hasAlpha = image.depth == 32;
+  SetDrawMode(DrawMode::Default);
+  return true;
+}
+
+void ImageStore::StopDrawing() {
+  m_drawing = nullptr;
+  m_base = nullptr;
+  m_rowPixels = 0;
+  m_hasAlpha = false;
+  SetDrawMode(DrawMode::Default);
+}
+
+int ImageStore::DrawingWidth() const { return m_drawing ? m_drawing->width : 0; }
+int ImageStore::DrawingHeight() const { return m_drawing ? m_drawing->height : 0; }
+
+void ImageStore::SetDrawMode(DrawMode mode) {
+  m_mode = mode;
+  if (mode == DrawMode::AlphaChannel) {
+    m_keepMask = 0x00FFFFFFu;
+    m_takeMask = m_hasAlpha ? 0xFF000000u : 0u;  // an image without alpha keeps A = 0
+    m_readMask = 0xFFFFFFFFu;
+  } else {
+    m_keepMask = 0xFF000000u;
+    m_takeMask = 0x00FFFFFFu;
+    m_readMask = 0x00FFFFFFu;
+  }
+}
+
+}  // namespace codec

@@ -1,0 +1,85 @@
+// Chooses the loader for an image's data: bitmap, icon, then the decoder list.
+#include "codec/image_loader.h"
+
+#include <array>
+#include <cstdio>
+#include <new>
+#include <utility>
+
+#include "codec/image_decoders.h"
+
+namespace codec {
+
+namespace {
+
+using Decoder = DecodeOutcome (*)(ByteSource&, Image&);
+// Tried in this order on everything that is neither a bitmap nor an icon.
+constexpr std::array<Decoder, 2> kDecoderList{ReadPng, ReadJpeg};
+
+bool StartsWithBm(ByteSource& source) {
+  std::uint8_t start[2] = {0, 0};
+  const bool bm = ReadBytes(source, start, 2) == 2 && start[0] == 'B' && start[1] == 'M';
+  return SeekTo(source, 0) && bm;
+}
+
+// One attempt from the start of the source: the outcome of the first
+// loader that did not decline.
+DecodeOutcome Decode(ByteSource& source, Image& image) {
+  if (StartsWithBm(source)) return ReadBmp(source, image);
+  const DecodeOutcome icon = ReadIcon(source, image);
+  if (icon != DecodeOutcome::Declined) return icon;
+  for (Decoder decoder : kDecoderList) {
+    if (!SeekTo(source, 0)) return DecodeOutcome::Failed;
+    image = Image{};
+    const DecodeOutcome outcome = decoder(source, image);
+    if (outcome != DecodeOutcome::Declined) return outcome;
+  }
+  return DecodeOutcome::Declined;
+}
+
+bool Load(ImageStore& store, int number, ByteSource& source) {
+  Image image;
+  if (Decode(source, image) != DecodeOutcome::Loaded) return false;
+  store.PutImage(number, std::move(image));
+  return true;
+}
+
+}  // namespace
+
+bool AllocateImage(Image& image, int width, int height, int depth) {
+  const std::size_t bytes = ImageBytes(width, height);
+  if (bytes == 0) return false;
+  image.width = width;
+  image.height = height;
+  image.depth = depth;
+  image.drawable = true;
+  try {
+    image.pixels.assign(bytes, 0);
+  } catch (const std::bad_alloc&) {
+    image.pixels = {};
+    return false;
+  }
+  return true;
+}
+
+bool LoadImageFile(ImageStore& store, int number, const std::string& path) {
+  store.FreeImage(number);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  ByteSource source;
+  source.file = file;
+  const bool loaded = Load(store, number, source);
+  std::fclose(file);
+  return loaded;
+}
+
+bool LoadImageMemory(ImageStore& store, int number, const void* data, std::size_t size) {
+  store.FreeImage(number);
+  if (data == nullptr) return false;
+  ByteSource source;
+  source.data = static_cast<const std::uint8_t*>(data);
+  source.size = size;
+  return Load(store, number, source);
+}
+
+}  // namespace codec
