@@ -5,8 +5,11 @@
 #include "app/core/language_check.h"
 #include "app/core/message_catalogue.h"
 #include "app/language_window.h"
+#include "codec/jobs/image_to_text.h"
+#include "codec/jobs/text_to_image.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
+#include "update/check_for_update.h"
 
 namespace app {
 namespace {
@@ -18,11 +21,11 @@ void LoadFonts(platform::Platform& platform, const AppState& state) {
 }
 
 ui::MainJobs MakeMainJobs(ui::Session& session) {
-  (void)session;
   ui::MainJobs jobs;
-  // TODO: connect TextFileToImage, ClipboardToImage, ImageToText and
-  // CheckForUpdate once their modules exist; until then the buttons' events
-  // are taken and do nothing.
+  jobs.textFileToImage = [&session] { codec::TextFileToImage(session); };
+  jobs.clipboardToImage = [&session] { codec::ClipboardToImage(session); };
+  jobs.imageToText = [&session] { codec::ImageToText(session); };
+  jobs.checkForUpdate = [&session] { update::CheckForUpdate(session); };
   return jobs;
 }
 

@@ -77,7 +77,9 @@ TEST_F(LanguageWindowTest, FlagButtonsCarryTheirGroupAsTooltipAndExitHasItsBallo
       EXPECT_EQ(got.spec.kind, expected[i].kind);
       EXPECT_EQ((std::vector<int>{got.spec.x, got.spec.y, got.spec.width, got.spec.height}),
                 (std::vector<int>{expected[i].x, expected[i].y, expected[i].width, expected[i].height}));
-      if (expected[i].image >= 0) EXPECT_EQ(got.spec.image, expected[i].image);
+      if (expected[i].image >= 0) {
+        EXPECT_EQ(got.spec.image, expected[i].image);
+      }
       EXPECT_EQ(got.text, expected[i].text);
       EXPECT_EQ(got.toolTip, expected[i].toolTip);
     }

@@ -14,6 +14,7 @@
 #include "tests/support/fake_platform.h"
 #include "tests/support/temp_settings_dir.h"
 #include "ui/main_window.h"
+#include "ui/status_line.h"
 
 namespace {
 
