@@ -1,0 +1,154 @@
+// A loopback HTTP server for tests that answers each request with scripted bytes.
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_update {
+
+// What the server does on one connection once the request's head is in.
+struct Reply {
+  Reply(std::string bytesIn = "", std::string repeatIn = "", bool holdOpenIn = false)
+      : bytes(std::move(bytesIn)), repeat(std::move(repeatIn)), holdOpen(holdOpenIn) {}
+
+  std::string bytes;   // sent first
+  std::string repeat;  // then sent again and again until the client goes
+  bool holdOpen;       // then stays silent until the client closes
+};
+
+// Listens on 127.0.0.1 at a free port and answers in a thread of its own.
+// The reply is chosen by the request's path ("/a/b?c"), else the one for "*".
+class ScriptedServer {
+ public:
+  explicit ScriptedServer(std::map<std::string, Reply> replies) : m_replies(std::move(replies)) {
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int yes = 1;
+    ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+        ::listen(m_listener, 16) == 0 &&
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      m_port = ntohs(address.sin_port);
+    }
+    m_thread = std::thread([this] { Serve(); });
+  }
+
+  ~ScriptedServer() {
+    m_stop = true;
+    m_thread.join();
+    ::close(m_listener);
+  }
+
+  int port() const { return m_port; }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+  }
+  // The request heads received so far, in order.
+  std::vector<std::string> requests() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requests;
+  }
+
+ private:
+  static constexpr int kPollMs = 20;
+  static constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+
+  bool WaitFor(int fd, short events) const {
+    pollfd entry{fd, events, 0};
+    while (!m_stop) {
+      if (::poll(&entry, 1, kPollMs) > 0) return true;
+    }
+    return false;
+  }
+
+  void Serve() {
+    while (WaitFor(m_listener, POLLIN)) {
+      int client = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (client < 0) continue;
+      Answer(client);
+      ::close(client);
+    }
+  }
+
+  void Answer(int client) {
+    std::string request;
+    char piece[1024];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequestBytes) {
+      if (!WaitFor(client, POLLIN)) return;
+      ssize_t n = ::recv(client, piece, sizeof piece, 0);
+      if (n <= 0) return;
+      request.append(piece, static_cast<std::size_t>(n));
+    }
+    const Reply& reply = ReplyFor(request);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_requests.push_back(request);
+    }
+    if (!Send(client, reply.bytes)) return;
+    while (!reply.repeat.empty()) {
+      if (!Send(client, reply.repeat)) return;
+    }
+    if (reply.holdOpen) {
+      while (WaitFor(client, POLLIN) && ::recv(client, piece, sizeof piece, 0) > 0) {
+      }
+    }
+  }
+
+  const Reply& ReplyFor(const std::string& request) const {
+    std::size_t start = request.find(' ') + 1;
+    std::string path = request.substr(start, request.find(' ', start) - start);
+    auto it = m_replies.find(path);
+    if (it == m_replies.end()) it = m_replies.find("*");
+    static const Reply kNone{"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"};
+    return it == m_replies.end() ? kNone : it->second;
+  }
+
+  // False once the client has gone or the server stops.
+  bool Send(int client, const std::string& bytes) const {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+      if (!WaitFor(client, POLLOUT)) return false;
+      ssize_t n = ::send(client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+      if (n > 0) sent += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  std::map<std::string, Reply> m_replies;
+  int m_listener = -1;
+  int m_port = 0;
+  std::atomic<bool> m_stop{false};
+  mutable std::mutex m_mutex;
+  std::vector<std::string> m_requests;
+  std::thread m_thread;
+};
+
+// A loopback port with nobody listening on it.
+inline int ClosedPort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+}  // namespace testing_update
