@@ -1,0 +1,148 @@
+// The files the conversions touch: the ScratchTextFile and the user's input and output files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/scratch_file.h"
+#include "platform/user_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+mode_t ModeOf(const fs::path& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info.st_mode;
+}
+
+class FilesTest : public ::testing::Test {
+ protected:
+  FilesTest() {
+    char pattern[] = "/tmp/letterloom-files-XXXXXX";
+    dir = mkdtemp(pattern);
+  }
+  ~FilesTest() override { fs::remove_all(dir); }
+
+  fs::path dir;
+};
+
+TEST_F(FilesTest, ScratchFileIsCreatedOwnerOnlyFilledAndDeleted) {
+  const fs::path path = dir / "scratch";
+  auto scratch = platform::ScratchTextFile::Create(path);
+  ASSERT_TRUE(scratch);
+  EXPECT_EQ(ModeOf(path) & 0777, 0600u);
+  ASSERT_TRUE(scratch->Write("line\r\n\xE9"));
+  EXPECT_EQ(scratch->ReadBack(), "line\r\n\xE9");
+  EXPECT_EQ(ReadAll(path), "line\r\n\xE9");
+  scratch->Delete();
+  EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(FilesTest, ScratchFileOfOursLeftBehindIsEmptiedAndMadePrivate) {
+  const fs::path path = dir / "scratch";
+  WriteAll(path, "an older and much longer clipboard text");
+  chmod(path.c_str(), 0644);
+  auto scratch = platform::ScratchTextFile::Create(path);
+  ASSERT_TRUE(scratch);
+  ASSERT_TRUE(scratch->Write("new"));
+  EXPECT_EQ(ReadAll(path), "new");
+  EXPECT_EQ(ModeOf(path) & 0777, 0600u);
+}
+
+TEST_F(FilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
+  const fs::path victim = dir / "victim";
+  WriteAll(victim, "keep me");
+  struct Case {
+    const char* name;
+    void (*make)(const fs::path& path, const fs::path& victim);
+  };
+  const Case cases[] = {
+      {"symlink to a file", [](const fs::path& p, const fs::path& v) { fs::create_symlink(v, p); }},
+      {"dangling symlink", [](const fs::path& p, const fs::path& v) { fs::create_symlink(v.string() + "-new", p); }},
+      {"hard link", [](const fs::path& p, const fs::path& v) { fs::create_hard_link(v, p); }},
+      {"folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }},
+      {"pipe", [](const fs::path& p, const fs::path&) { mkfifo(p.c_str(), 0600); }},
+      {"another user's file",
+       [](const fs::path& p, const fs::path&) {
+         WriteAll(p, "theirs");
+         if (geteuid() == 0) (void)chown(p.c_str(), 65534, 65534);
+       }},
+  };
+  for (const Case& c : cases) {
+    if (std::string(c.name) == "another user's file" && geteuid() != 0) continue;
+    const fs::path path = dir / "scratch";
+    c.make(path, victim);
+    EXPECT_FALSE(platform::ScratchTextFile::Create(path)) << c.name;
+    EXPECT_EQ(ReadAll(victim), "keep me") << c.name;
+    EXPECT_FALSE(fs::exists(victim.string() + "-new")) << c.name;
+    fs::remove_all(path);
+  }
+}
+
+TEST_F(FilesTest, ScratchDeleteLeavesAFileThatReplacedTheName) {
+  const fs::path path = dir / "scratch";
+  auto scratch = platform::ScratchTextFile::Create(path);
+  ASSERT_TRUE(scratch);
+  fs::remove(path);
+  WriteAll(path, "someone else's");
+  scratch->Delete();
+  EXPECT_EQ(ReadAll(path), "someone else's");
+}
+
+TEST_F(FilesTest, InputIsOpenedForReadingAndCreatedWhenMissing) {
+  const fs::path missing = dir / "typed.txt";
+  EXPECT_TRUE(platform::OpenOrCreateForReading(missing));
+  EXPECT_TRUE(fs::is_regular_file(missing));
+  EXPECT_EQ(fs::file_size(missing), 0u);
+
+  const fs::path readOnly = dir / "protected.txt";
+  WriteAll(readOnly, "text");
+  chmod(readOnly.c_str(), 0444);
+  EXPECT_TRUE(platform::OpenOrCreateForReading(readOnly));
+  EXPECT_EQ(ReadAll(readOnly), "text");
+
+  const fs::path pipe = dir / "pipe";
+  mkfifo(pipe.c_str(), 0600);
+  for (const fs::path& refused : {fs::path(), dir, dir / "no-folder" / "a.txt", pipe}) {
+    EXPECT_FALSE(platform::OpenOrCreateForReading(refused)) << refused;
+  }
+}
+
+TEST_F(FilesTest, SavedTextReplacesTheWholeFile) {
+  const fs::path path = dir / "notes.txt";
+  WriteAll(path, "a much longer older content");
+  ASSERT_TRUE(platform::WriteUserFile(path, "new\r\n"));
+  EXPECT_EQ(ReadAll(path), "new\r\n");
+  ASSERT_TRUE(platform::WriteUserFile(path, ""));
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(fs::file_size(path), 0u);
+}
+
+TEST_F(FilesTest, SavedTextIsRefusedWhereItCannotBeWritten) {
+  const fs::path readOnly = dir / "protected.txt";
+  WriteAll(readOnly, "keep");
+  chmod(readOnly.c_str(), 0444);
+  for (const fs::path& refused : {readOnly, dir, dir / "no-folder" / "a.txt", fs::path()}) {
+    EXPECT_FALSE(platform::WriteUserFile(refused, "text")) << refused;
+  }
+  EXPECT_EQ(ReadAll(readOnly), "keep");
+}
+
+}  // namespace
