@@ -1,0 +1,211 @@
+// TextFileToImage and ClipboardToImage on the fake backend, over real files.
+#include "codec/jobs/text_to_image.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "codec/pixel_stream.h"
+#include "tests/support/job_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::RequesterKind;
+
+constexpr std::uintmax_t kRefusedSize = 5'242'861;
+
+class TextToImageTest : public fake::JobFixture {
+ protected:
+  TextToImageTest() {
+    fs::create_directories(dir / "texts");
+    fs::create_directories(dir / "pngs");
+  }
+  const app::MessageCatalogue& texts = session.catalogue;
+};
+
+TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
+  StoreFolder(Folder("texts"), app::kTextFolder);
+  StoreFolder(Folder("pngs"), app::kPngFolder);
+  const std::string source = Path("texts/in.txt");
+  WriteFile(source, "line one\r\nline \xE9two\r\n");
+  platform.requesterAnswers = {source, Path("out")};
+
+  codec::TextFileToImage(session);
+
+  ASSERT_EQ(platform.requesters.size(), 2u);
+  const platform::RequesterSpec& open = platform.requesters[0];
+  EXPECT_EQ(open.kind, RequesterKind::Open);
+  EXPECT_EQ(open.title, texts.MsgLoadText);
+  EXPECT_EQ(open.pattern, texts.MsgTextPattern);
+  EXPECT_EQ(open.startPath, Folder("texts"));
+  const platform::RequesterSpec& save = platform.requesters[1];
+  EXPECT_EQ(save.kind, RequesterKind::Save);
+  EXPECT_EQ(save.title, texts.MsgSavePng);
+  EXPECT_EQ(save.pattern, texts.MsgPngPattern);
+  EXPECT_EQ(save.startPath, Folder("pngs"));
+
+  EXPECT_EQ(Decode(Path("out.png")), "line one\r\nline \xE9two\r\n");
+  EXPECT_EQ(platform.delays, std::vector<int>{500});
+  EXPECT_EQ(StatusTexts(), (std::vector<std::string>{texts.MsgPleaseWait, texts.MsgCompleted}));
+  EXPECT_TRUE(Called("OpenWindow 15"));
+  EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
+  EXPECT_TRUE(platform.messageBoxes.empty());
+  EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
+  EXPECT_EQ(LastFolder(app::kPngFolder), dir.string() + "/");
+}
+
+TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {
+  StoreFolder(Folder("texts"), app::kTextFolder);
+  WriteFile(Path("pngs/in.txt"), "abc");
+  for (bool atOpen : {true, false}) {
+    SCOPED_TRACE(atOpen ? "open" : "save");
+    platform.requesterAnswers = atOpen ? std::deque<std::string>{""}
+                                       : std::deque<std::string>{Path("pngs/in.txt"), ""};
+    platform.textChanges.clear();
+    codec::TextFileToImage(session);
+    EXPECT_EQ(FinalStatus(), texts.MsgCanceled);
+    EXPECT_FALSE(Called("OpenWindow 15"));
+    // Only a text that was read is remembered.
+    EXPECT_EQ(LastFolder(app::kTextFolder), atOpen ? Folder("texts") : Folder("pngs"));
+  }
+  EXPECT_EQ(StatusTexts(), (std::vector<std::string>{texts.MsgPleaseWait, texts.MsgCanceled}));
+  EXPECT_EQ(fs::directory_iterator(dir / "pngs")->path().filename(), "in.txt");
+}
+
+TEST_F(TextToImageTest, TypedNameOfAMissingFileEncodesTheEmptyText) {
+  platform.requesterAnswers = {Path("texts/new.txt"), Path("pngs/empty.png")};
+  codec::TextFileToImage(session);
+  EXPECT_TRUE(fs::is_regular_file(Path("texts/new.txt")));
+  EXPECT_EQ(Decode(Path("pngs/empty.png")), "");
+  EXPECT_EQ(session.images.ImageWidth(codec::WorkImage), 160);
+  EXPECT_EQ(session.images.ImageHeight(codec::WorkImage), 50);
+}
+
+TEST_F(TextToImageTest, WriteProtectedTextFileIsConverted) {
+  const std::string source = Path("texts/protected.txt");
+  WriteFile(source, "read only");
+  chmod(source.c_str(), 0444);
+  platform.requesterAnswers = {source, Path("pngs/out.png")};
+  codec::TextFileToImage(session);
+  EXPECT_EQ(Decode(Path("pngs/out.png")), "read only");
+  EXPECT_EQ(ReadFile(source), "read only");
+}
+
+TEST_F(TextToImageTest, SaveNamesFollowTheExtensionRule) {
+  WriteFile(Path("texts/in.txt"), "x");
+  const std::pair<const char*, const char*> cases[] = {
+      {"pngs/a", "pngs/a.png"}, {"pngs/b.PNG", "pngs/b.PNG"}, {"pngs/c.jpg", "pngs/c.jpg.png"}};
+  for (const auto& [answer, written] : cases) {
+    platform.requesterAnswers = {Path("texts/in.txt"), Path(answer)};
+    codec::TextFileToImage(session);
+    EXPECT_EQ(Decode(Path(written)), "x") << answer;
+  }
+}
+
+TEST_F(TextToImageTest, FailedWriteShowsErrorAndIsNotCompleted) {
+  StoreFolder(Folder("pngs"), app::kPngFolder);
+  WriteFile(Path("texts/in.txt"), "abc");
+  fs::create_directories(dir / "texts" / "taken.png");
+  platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
+  codec::TextFileToImage(session);
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
+  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError);
+  EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
+  EXPECT_NE(FinalStatus(), texts.MsgCompleted);
+  EXPECT_EQ(LastFolder(app::kPngFolder), Folder("pngs"));
+}
+
+TEST_F(TextToImageTest, TooLargeTextFileShowsAlertAndEndsTheProgram) {
+  const std::string source = Path("texts/huge.txt");
+  WriteFile(source, "");
+  fs::resize_file(source, kRefusedSize);
+  platform.requesterAnswers = {source, Path("pngs/out.png")};
+  const auto ended = fake::RunUntilEnd([&] { codec::TextFileToImage(session); });
+  EXPECT_EQ(ended, 0);
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].title, "Alert");
+  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgTooManyChars);
+  EXPECT_EQ(platform.requesters.size(), 1u);
+  EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
+}
+
+TEST_F(TextToImageTest, SecondConversionLeavesOpaqueBlackAfterItsStream) {
+  WriteFile(Path("texts/long.txt"), std::string(2000, 'L'));
+  WriteFile(Path("texts/short.txt"), "s");
+  platform.requesterAnswers = {Path("texts/long.txt"), Path("pngs/long.png"), Path("texts/short.txt"),
+                               Path("pngs/short.png")};
+  codec::TextFileToImage(session);
+  codec::TextFileToImage(session);
+  EXPECT_EQ(Decode(Path("pngs/short.png")), "s");
+  const codec::Image* image = session.images.Find(codec::WorkImage);
+  ASSERT_NE(image, nullptr);
+  const std::vector<std::uint8_t> rgba = codec::ToRgba(*image);
+  // Stream pixels 0..5 lie in row 1 at x 1..6; everything after is untouched.
+  for (int x = 7; x < 160; ++x) {
+    const std::size_t at = (static_cast<std::size_t>(1) * 160 + x) * 4;
+    ASSERT_EQ((std::vector<std::uint8_t>(rgba.begin() + at, rgba.begin() + at + 4)),
+              (std::vector<std::uint8_t>{0, 0, 0, 255}))
+        << "x " << x;
+  }
+}
+
+TEST_F(TextToImageTest, ClipboardTextBecomesAPngAndItsScratchFileGoes) {
+  StoreFolder(Folder("texts"), app::kTextFolder);
+  StoreFolder(Folder("pngs"), app::kPngFolder);
+  platform.clipboard = std::string("first\r\nsecond\0ignored", 21);
+  platform.requesterAnswers = {Path("texts/clip")};
+  codec::ClipboardToImage(session);
+
+  EXPECT_EQ(Decode(Path("texts/clip.png")), "first\r\nsecond");
+  EXPECT_FALSE(fs::exists(session.state.ScratchPath));
+  ASSERT_EQ(platform.requesters.size(), 1u);
+  EXPECT_EQ(platform.requesters[0].startPath, Folder("texts"));
+  EXPECT_EQ(platform.delays, std::vector<int>{500});
+  EXPECT_EQ(FinalStatus(), texts.MsgCompleted);
+  EXPECT_EQ(StatusTexts().front(), texts.MsgPleaseWait);
+  EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
+  EXPECT_EQ(LastFolder(app::kPngFolder), Folder("pngs"));
+}
+
+TEST_F(TextToImageTest, ClipboardWithoutTextShowsTheErrorBox) {
+  for (const std::optional<std::string>& clipboard : {std::optional<std::string>(), std::optional<std::string>("")}) {
+    platform.clipboard = clipboard;
+    platform.messageBoxes.clear();
+    codec::ClipboardToImage(session);
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
+    EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgClipboardEmpty);
+  }
+  EXPECT_TRUE(platform.requesters.empty());
+  EXPECT_FALSE(fs::exists(session.state.ScratchPath));
+}
+
+TEST_F(TextToImageTest, TooLargeClipboardTextEndsTheProgramWithoutLeavingTheScratchFile) {
+  platform.clipboard = std::string(kRefusedSize, 'x');
+  bool scratchAtAlert = true;
+  platform.onMessageBox = [&](const fake::MessageBoxCall&) { scratchAtAlert = fs::exists(session.state.ScratchPath); };
+  const auto ended = fake::RunUntilEnd([&] { codec::ClipboardToImage(session); });
+  EXPECT_EQ(ended, 0);
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].title, "Alert");
+  EXPECT_FALSE(scratchAtAlert);
+}
+
+TEST_F(TextToImageTest, ClipboardJobEndsSilentlyWhenTheScratchFileIsALink) {
+  const std::string victim = Path("victim");
+  WriteFile(victim, "keep");
+  fs::create_symlink(victim, session.state.ScratchPath);
+  platform.clipboard = "secret";
+  codec::ClipboardToImage(session);
+  EXPECT_EQ(ReadFile(victim), "keep");
+  EXPECT_TRUE(platform.messageBoxes.empty());
+  EXPECT_TRUE(platform.requesters.empty());
+  EXPECT_TRUE(StatusTexts().empty());
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// A session on the fake backend over a real temporary folder, for the conversion and result-window tests.
+#pragma once
+
+#include <stdlib.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/core/message_catalogue.h"
+#include "app/core/settings_file.h"
+#include "codec/image_loader.h"
+#include "codec/stream_decoder.h"
+#include "tests/support/fake_platform.h"
+#include "ui/session.h"
+#include "ui/status_line.h"
+
+namespace fake {
+
+// The folder holds prefs.lng and the ScratchTextFile; window 0 holds only
+// the status line, so the tests can read what the jobs show there.
+class JobFixture : public ::testing::Test {
+ protected:
+  JobFixture() {
+    char pattern[] = "/tmp/letterloom-jobs-XXXXXX";
+    dir = mkdtemp(pattern);
+    session.state = app::MakeAppState(dir.string(), dir.string());
+    session.catalogue = app::FillCatalogue(app::kEnglish, "2.0 beta6", "contacts");
+    platform.OpenWindow({ui::kMainWindow, "main", 640, 359, 0, true, 0, 0});
+    platform::GadgetSpec status;
+    status.window = ui::kMainWindow;
+    status.number = ui::kStatusLineGadget;
+    status.kind = platform::GadgetKind::StatusField;
+    platform.CreateGadget(status);
+  }
+  ~JobFixture() override { std::filesystem::remove_all(dir); }
+
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+  std::string Folder(const std::string& name) const { return (dir / name).string() + "/"; }
+
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  // The status line once every blink has run to its end.
+  std::string FinalStatus() {
+    platform.FlushPosted();
+    return platform.GetGadgetText(ui::kStatusLineGadget);
+  }
+  // Every text the status line showed, in order, blanks of blinks left out.
+  std::vector<std::string> StatusTexts() {
+    platform.FlushPosted();
+    std::vector<std::string> texts;
+    for (const TextChange& change : platform.textChanges) {
+      if (change.gadget != ui::kStatusLineGadget || change.text.empty()) continue;
+      if (texts.empty() || texts.back() != change.text) texts.push_back(change.text);
+    }
+    return texts;
+  }
+
+  // The last folder the settings file holds, read without touching the session.
+  std::string LastFolder(int kind) const {
+    app::AppState copy = session.state;
+    return app::ReadLastFolder(copy, kind);
+  }
+  void StoreFolder(const std::string& folder, int kind) {
+    app::AppState copy = session.state;
+    app::StoreLastFolder(copy, folder + "x", kind);
+  }
+
+  // The text a PNG file holds, decoded as the image job does.
+  static std::string Decode(const std::string& pngPath) {
+    codec::ImageStore store;
+    if (!codec::LoadImageFile(store, codec::WorkImage, pngPath)) return "<no image>";
+    if (!store.StartDrawing(codec::WorkImage)) return "<not drawable>";
+    std::string text = codec::DecodeStream(store);
+    store.StopDrawing();
+    return text;
+  }
+
+  bool Called(const std::string& line) const {
+    return std::find(platform.calls.begin(), platform.calls.end(), line) != platform.calls.end();
+  }
+
+  std::filesystem::path dir;
+  FakePlatform platform;
+  ui::Session session{platform};
+};
+
+}  // namespace fake
