@@ -1,0 +1,103 @@
+// File requesters over QFileDialog and message boxes over QMessageBox.
+#include "platform/qt/dialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace platform::qt {
+namespace {
+
+constexpr unsigned kButtonBits = 0x0F;
+constexpr unsigned kIconBits = 0xF0;
+
+// Refuses a typed file whose folder does not exist, as the program's open
+// and save requesters require the folder to exist.
+class RequesterDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!chosen.isEmpty() && !QFileInfo(chosen.first()).absoluteDir().exists()) {
+      QMessageBox::warning(this, windowTitle(),
+                           QStringLiteral("%1\nThe folder does not exist.").arg(chosen.first()));
+      return;
+    }
+    QFileDialog::accept();
+  }
+};
+
+QString FilterLabel(QString label) {
+  static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+  return label.remove(trailingPatterns).trimmed();
+}
+
+}  // namespace
+
+QStringList NameFiltersFromPattern(const std::string& pattern) {
+  QStringList filters;
+  if (pattern.empty()) return filters;
+  const QStringList parts = QString::fromUtf8(pattern).split(QLatin1Char('|'));
+  for (qsizetype i = 0; i < parts.size(); i += 2) {
+    QString patterns = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    if (patterns.isEmpty()) patterns = QStringLiteral("*");
+    filters << QStringLiteral("%1 (%2)").arg(FilterLabel(parts[i]), patterns);
+  }
+  return filters;
+}
+
+MessageBoxLook LookForType(unsigned type) {
+  MessageBoxLook look;
+  look.yesNo = (type & kButtonBits) == kMbYesNo;
+  switch (type & kIconBits) {
+    case kMbIconError: look.icon = QMessageBox::Critical; break;
+    case kMbIconQuestion: look.icon = QMessageBox::Question; break;
+    case kMbIconWarning: look.icon = QMessageBox::Warning; break;
+    case kMbIconInformation: look.icon = QMessageBox::Information; break;
+    // The combined bits (information | error, and all three) have no icon
+    // of their own: information and warning are the nearest.
+    case kMbIconInformation | kMbIconError: look.icon = QMessageBox::Information; break;
+    case kMbIconInformation | kMbIconWarning: look.icon = QMessageBox::Warning; break;
+    default: break;
+  }
+  return look;
+}
+
+std::string RunFileRequester(const RequesterSpec& spec) {
+  RequesterDialog dialog(nullptr, QString::fromUtf8(spec.title), QFile::decodeName(spec.startPath.c_str()));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (spec.kind == RequesterKind::Save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  }
+  const QStringList filters = NameFiltersFromPattern(spec.pattern);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    if (spec.selectedPattern >= 0 && spec.selectedPattern < filters.size()) {
+      dialog.selectNameFilter(filters[spec.selectedPattern]);
+    }
+  }
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return {};
+  return QFile::encodeName(QFileInfo(chosen.first()).absoluteFilePath()).toStdString();
+}
+
+int RunMessageBox(const std::string& title, const std::string& text, unsigned type) {
+  const MessageBoxLook look = LookForType(type);
+  QMessageBox box(look.icon, QString::fromUtf8(title), QString::fromUtf8(text),
+                  look.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(look.yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  box.exec();
+  if (!look.yesNo) return kAnswerOk;
+  return box.clickedButton() == box.button(QMessageBox::Yes) ? kAnswerYes : kAnswerNo;
+}
+
+}  // namespace platform::qt
