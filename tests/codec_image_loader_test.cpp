@@ -1,0 +1,356 @@
+// Loading: every PNG colour type and depth, interlaced twins, damaged data, bitmaps, icons, JPEG.
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "codec/image_loader.h"
+#include "codec/png_writer.h"
+#include "codec/stream_decoder.h"
+#include "support/codec_fixtures.h"
+
+namespace codec {
+namespace {
+
+using codec_fixtures::Bytes;
+using codec_fixtures::PngSpec;
+
+std::uint8_t Pattern(int x, int y, int channel) {
+  return static_cast<std::uint8_t>(x * 37 + y * 101 + channel * 53 + 7);
+}
+
+struct Rgba {
+  std::uint8_t r, g, b, a;
+  friend bool operator==(const Rgba&, const Rgba&) = default;
+};
+
+// A fixture kind: how its samples are made and what each pixel must load as.
+struct Kind {
+  const char* name;
+  int colourType;
+  int bitDepth;
+  int depth;  // of the loaded image
+  bool withTransparency;
+};
+
+const std::vector<png_color> kPalette{{10, 20, 30}, {200, 100, 50}, {0, 255, 1}, {7, 8, 9}};
+const Bytes kPaletteAlpha{0, 128, 255};  // entry 3 has none: opaque
+
+int Channels(int colourType) {
+  switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY: return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+    case PNG_COLOR_TYPE_RGB: return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 1;  // palette index
+  }
+}
+
+std::uint8_t Sample(const Kind& kind, int x, int y, int c) {
+  if (kind.colourType == PNG_COLOR_TYPE_PALETTE) return Pattern(x, y, 0) % kPalette.size();
+  if (kind.bitDepth == 1) return Pattern(x, y, 0) & 1;
+  return Pattern(x, y, c);
+}
+
+PngSpec MakeSpec(const Kind& kind, int width, int height, bool interlaced) {
+  PngSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.colourType = kind.colourType;
+  spec.bitDepth = kind.bitDepth;
+  spec.interlaced = interlaced;
+  if (kind.colourType == PNG_COLOR_TYPE_PALETTE) spec.palette = kPalette;
+  if (kind.withTransparency) spec.transparency = kPaletteAlpha;
+  const int channels = Channels(kind.colourType);
+  for (int y = 0; y < height; ++y) {
+    Bytes row;
+    if (kind.bitDepth == 1) {
+      row.assign((width + 7) / 8, 0);
+      for (int x = 0; x < width; ++x) row[x / 8] |= Sample(kind, x, y, 0) << (7 - x % 8);
+    }
+    for (int x = 0; x < width && kind.bitDepth != 1; ++x) {
+      for (int c = 0; c < channels; ++c) {
+        row.push_back(Sample(kind, x, y, c));
+        if (kind.bitDepth == 16) row.push_back(static_cast<std::uint8_t>(~Sample(kind, x, y, c)));
+      }
+    }
+    spec.rows.push_back(row);
+  }
+  return spec;
+}
+
+// What GetPixel must give for pixel (x, y): R, G, B and the alpha read in
+// AlphaChannel mode (0 for images without alpha).
+Rgba Expected(const Kind& kind, int x, int y) {
+  const auto s = [&](int c) { return Sample(kind, x, y, c); };
+  switch (kind.colourType) {
+    case PNG_COLOR_TYPE_GRAY: {
+      const std::uint8_t grey = kind.bitDepth == 1 ? std::uint8_t(s(0) * 255) : s(0);
+      return {grey, grey, grey, 0};
+    }
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return {s(0), s(0), s(0), s(1)};
+    case PNG_COLOR_TYPE_RGB: return {s(0), s(1), s(2), 0};
+    case PNG_COLOR_TYPE_RGB_ALPHA: return {s(0), s(1), s(2), s(3)};
+    default: {
+      const std::size_t i = s(0);
+      const std::uint8_t alpha =
+          !kind.withTransparency ? 0 : i < kPaletteAlpha.size() ? kPaletteAlpha[i] : 255;
+      return {kPalette[i].red, kPalette[i].green, kPalette[i].blue, alpha};
+    }
+  }
+}
+
+Rgba PixelOf(ImageStore& store, int x, int y) {
+  store.SetDrawMode(DrawMode::AlphaChannel);
+  const ColourValue v = store.GetPixel(x, y);
+  return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+}
+
+const std::vector<Kind> kKinds{
+    {"grey 8", PNG_COLOR_TYPE_GRAY, 8, 24, false},
+    {"grey 16", PNG_COLOR_TYPE_GRAY, 16, 24, false},
+    {"grey 1", PNG_COLOR_TYPE_GRAY, 1, 24, false},
+    {"RGB 8", PNG_COLOR_TYPE_RGB, 8, 24, false},
+    {"RGB 16", PNG_COLOR_TYPE_RGB, 16, 24, false},
+    {"palette", PNG_COLOR_TYPE_PALETTE, 8, 24, false},
+    {"palette with tRNS", PNG_COLOR_TYPE_PALETTE, 8, 32, true},
+    {"grey alpha 8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, 32, false},
+    {"grey alpha 16", PNG_COLOR_TYPE_GRAY_ALPHA, 16, 32, false},
+    {"RGBA 8", PNG_COLOR_TYPE_RGB_ALPHA, 8, 32, false},
+    {"RGBA 16", PNG_COLOR_TYPE_RGB_ALPHA, 16, 32, false},
+};
+
+TEST(LoadImage, EveryColourTypeDepthAndInterlaceGivesItsTruePixels) {
+  codec_fixtures::TempDir dir;
+  constexpr int kWidth = 13, kHeight = 11;  // every Adam7 pass holds pixels
+  for (const Kind& kind : kKinds) {
+    for (bool interlaced : {false, true}) {
+      SCOPED_TRACE(std::string(kind.name) + (interlaced ? " interlaced" : ""));
+      const Bytes png = codec_fixtures::MakePng(MakeSpec(kind, kWidth, kHeight, interlaced));
+      ASSERT_FALSE(png.empty());
+      codec_fixtures::WriteFile(dir.File("fixture.png"), png);
+      ImageStore fromFile, fromMemory;
+      ASSERT_TRUE(LoadImageFile(fromFile, WorkImage, dir.File("fixture.png")));
+      ASSERT_TRUE(LoadImageMemory(fromMemory, WorkImage, png.data(), png.size()));
+      for (ImageStore* store : {&fromFile, &fromMemory}) {
+        EXPECT_EQ(store->Find(WorkImage)->depth, kind.depth);
+        ASSERT_TRUE(store->StartDrawing(WorkImage));
+        ASSERT_EQ(store->DrawingWidth(), kWidth);
+        ASSERT_EQ(store->DrawingHeight(), kHeight);
+        for (int y = 0; y < kHeight; ++y) {
+          for (int x = 0; x < kWidth; ++x) {
+            ASSERT_EQ(PixelOf(*store, x, y), Expected(kind, x, y)) << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
+Bytes RgbaPng(int width, int height) {
+  return codec_fixtures::MakePng(MakeSpec(kKinds[9], width, height, false));
+}
+
+TEST(LoadImage, TruncatedDataKeepsTheRowsReadSoFar) {
+  PngSpec spec;  // noise, so the data spans many IDAT chunks
+  spec.width = spec.height = 128;
+  std::uint32_t noise = 1;
+  for (int y = 0; y < spec.height; ++y) {
+    Bytes row(std::size_t(spec.width) * 4);
+    for (std::uint8_t& byte : row) byte = std::uint8_t((noise = noise * 1103515245u + 12345u) >> 16);
+    spec.rows.push_back(row);
+  }
+  const Bytes whole = codec_fixtures::MakePng(spec);
+  const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2));
+  ImageStore store;
+  ASSERT_TRUE(LoadImageMemory(store, WorkImage, cut.data(), cut.size()));
+  ASSERT_TRUE(store.StartDrawing(WorkImage));
+  for (int x = 0; x < spec.width; ++x) {
+    const std::uint8_t* p = spec.rows[0].data() + x * 4;
+    EXPECT_EQ(PixelOf(store, x, 0), (Rgba{p[0], p[1], p[2], p[3]}));
+    EXPECT_EQ(PixelOf(store, x, spec.height - 1), (Rgba{0, 0, 0, 0}));
+  }
+}
+
+TEST(LoadImage, DamagedOrHostileHeadersAreRefused) {
+  const Bytes good = RgbaPng(8, 8);
+  struct Case {
+    const char* name;
+    std::function<void(Bytes&)> damage;
+  };
+  const std::vector<Case> cases{
+      {"IHDR CRC", [](Bytes& b) { b[29] ^= 0xFF; }},
+      {"colour type 5", [](Bytes& b) { b[25] = 5; }},
+      {"width 0", [](Bytes& b) { b[16] = b[17] = b[18] = b[19] = 0; }},
+      {"signature only", [](Bytes& b) { b.resize(8); }},
+      {"short signature", [](Bytes& b) { b.resize(5); }},
+  };
+  for (const Case& c : cases) {
+    Bytes bytes = good;
+    c.damage(bytes);
+    ImageStore store;
+    EXPECT_FALSE(LoadImageMemory(store, WorkImage, bytes.data(), bytes.size())) << c.name;
+    EXPECT_EQ(store.Find(WorkImage), nullptr) << c.name;
+  }
+  // Sides beyond 32767 are refused, whatever the data holds.
+  ImageStore store;
+  const Bytes wide = codec_fixtures::MakePng(MakeSpec(kKinds[0], kMaxImageSide + 1, 1, false));
+  ASSERT_FALSE(wide.empty());
+  EXPECT_FALSE(LoadImageMemory(store, WorkImage, wide.data(), wide.size()));
+}
+
+TEST(LoadImage, FailedLoadReleasesTheOldImage) {
+  codec_fixtures::TempDir dir;
+  ImageStore store;
+  ASSERT_TRUE(store.CreateImage(WorkImage, 4, 4));
+  EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.File("absent.png")));
+  EXPECT_EQ(store.Find(WorkImage), nullptr);
+  codec_fixtures::WriteFile(dir.File("text.png"), std::string("just some text"));
+  EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.File("text.png")));
+  EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.Path().string()));  // a folder
+}
+
+// A bitmap file: `bits` 8 (palette of 256 grey levels), 24 or 32; rows bottom-up.
+Bytes MakeBmp(int width, int height, int bits, const std::function<Rgba(int, int)>& pixel) {
+  const std::size_t stride = (std::size_t(width) * bits + 31) / 32 * 4;
+  const std::size_t paletteBytes = bits == 8 ? 256 * 4 : 0;
+  const std::size_t offset = 14 + 40 + paletteBytes;
+  Bytes b(offset + stride * height, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, std::uint32_t(b.size()));
+  put32(10, std::uint32_t(offset));
+  put32(14, 40);
+  put32(18, std::uint32_t(width));
+  put32(22, std::uint32_t(height));
+  b[26] = 1;
+  b[28] = std::uint8_t(bits);
+  for (std::size_t i = 0; i < paletteBytes / 4; ++i) {
+    b[54 + i * 4] = b[54 + i * 4 + 1] = b[54 + i * 4 + 2] = std::uint8_t(i);
+  }
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = b.data() + offset + stride * std::size_t(height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      const Rgba p = pixel(x, y);
+      if (bits == 8) {
+        row[x] = p.r;
+        continue;
+      }
+      std::uint8_t* q = row + std::size_t(x) * (bits / 8);
+      q[0] = p.b;
+      q[1] = p.g;
+      q[2] = p.r;
+      if (bits == 32) q[3] = p.a;
+    }
+  }
+  return b;
+}
+
+TEST(LoadImage, BitmapsOfEightTwentyFourAndThirtyTwoBits) {
+  const auto colour = [](int x, int y) {
+    return Rgba{Pattern(x, y, 0), Pattern(x, y, 1), Pattern(x, y, 2), Pattern(x, y, 3)};
+  };
+  struct Case {
+    int bits;
+    int depthWhenDrawing;
+    std::function<Rgba(int, int)> expected;
+  };
+  const std::vector<Case> cases{
+      {8, 24, [&](int x, int y) { const auto g = colour(x, y).r; return Rgba{g, g, g, 0}; }},
+      {24, 24, [&](int x, int y) { auto p = colour(x, y); p.a = 0; return p; }},
+      {32, 32, colour},
+  };
+  for (const Case& c : cases) {
+    const Bytes bmp = MakeBmp(5, 3, c.bits, colour);  // 5 wide: rows need padding
+    ImageStore store;
+    ASSERT_TRUE(LoadImageMemory(store, WorkImage, bmp.data(), bmp.size())) << c.bits;
+    EXPECT_EQ(store.Find(WorkImage)->depth, c.bits);
+    ASSERT_TRUE(store.StartDrawing(WorkImage));
+    EXPECT_EQ(store.Find(WorkImage)->depth, c.depthWhenDrawing);
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelOf(store, x, y), c.expected(x, y)) << c.bits;
+    }
+  }
+}
+
+TEST(LoadImage, BmDataNeverReachesThePngReader) {
+  Bytes bytes{'B', 'M'};
+  const Bytes png = RgbaPng(4, 4);
+  bytes.insert(bytes.end(), png.begin(), png.end());
+  ImageStore store;
+  EXPECT_FALSE(LoadImageMemory(store, WorkImage, bytes.data(), bytes.size()));
+  Bytes truncated = MakeBmp(4, 4, 24, [](int, int) { return Rgba{1, 2, 3, 4}; });
+  truncated.resize(truncated.size() - 1);
+  EXPECT_FALSE(LoadImageMemory(store, WorkImage, truncated.data(), truncated.size()));
+}
+
+TEST(LoadImage, IconLoadsButCannotBeDrawnOn) {
+  Bytes ico{0, 0, 1, 0, 1, 0,                     // directory: one image
+            48, 32, 0, 0, 1, 0, 32, 0,            // 48 x 32, 32 bits
+            40, 0, 0, 0, 22, 0, 0, 0};            // 40 bytes at offset 22
+  ico.resize(22 + 40, 0);
+  ico[22] = 40;
+  ImageStore store;
+  ASSERT_TRUE(LoadImageMemory(store, WorkImage, ico.data(), ico.size()));
+  EXPECT_EQ(store.ImageWidth(WorkImage), 48);
+  EXPECT_EQ(store.ImageHeight(WorkImage), 32);
+  EXPECT_EQ(store.Find(WorkImage)->depth, 32);
+  EXPECT_FALSE(store.StartDrawing(WorkImage));
+  EXPECT_EQ(DecodeStream(store), "");
+}
+
+
+Bytes MakeJpeg(int width, int height, Rgba colour) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr error{};
+  info.err = jpeg_std_error(&error);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 95, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<std::uint8_t> row;
+  for (int x = 0; x < width; ++x) row.insert(row.end(), {colour.r, colour.g, colour.b});
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  Bytes out(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return out;
+}
+
+TEST(LoadImage, JpegLoadsAsTwentyFourBits) {
+  const Bytes jpeg = MakeJpeg(24, 16, {200, 40, 90, 0});
+  codec_fixtures::TempDir dir;
+  codec_fixtures::WriteFile(dir.File("photo.png"), jpeg);  // chosen in the PNG requester
+  ImageStore store;
+  ASSERT_TRUE(LoadImageFile(store, WorkImage, dir.File("photo.png")));
+  EXPECT_EQ(store.Find(WorkImage)->depth, 24);
+  ASSERT_TRUE(store.StartDrawing(WorkImage));
+  EXPECT_EQ(store.DrawingWidth(), 24);
+  const Rgba p = PixelOf(store, 10, 8);
+  EXPECT_NEAR(p.r, 200, 3);
+  EXPECT_NEAR(p.g, 40, 3);
+  EXPECT_NEAR(p.b, 90, 3);
+  EXPECT_EQ(p.a, 0);
+  // A damaged JPEG neither crashes nor makes a picture from its header alone.
+  const Bytes cut(jpeg.begin(), jpeg.begin() + 20);
+  EXPECT_FALSE(LoadImageMemory(store, WorkImage, cut.data(), cut.size()));
+}
+
+}  // namespace
+}  // namespace codec
