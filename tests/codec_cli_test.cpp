@@ -1,0 +1,119 @@
+// letterloom-cli: exit codes, outputs, error lines, and no output file after a failure.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "codec/pixel_stream.h"
+#include "codec/version.h"
+#include "support/codec_fixtures.h"
+
+namespace {
+
+using codec_fixtures::ReadFile;
+using codec_fixtures::WriteFile;
+
+std::string Quote(const std::string& arg) { return "'" + arg + "'"; }
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  // Runs the program in the test folder with `args`, standard input from `input`.
+  CliResult Cli(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    std::string command = "cd " + Quote(dir.Path().string()) + " && " + Quote(LETTERLOOM_CLI_PATH);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " <" + Quote(input) + " >" + Quote(m_out.Path() / "out") + " 2>" +
+               Quote(m_out.Path() / "err");
+    const int status = std::system(command.c_str());
+    CliResult run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto out = ReadFile(m_out.File("out")), err = ReadFile(m_out.File("err"));
+    run.out.assign(out.begin(), out.end());
+    run.err.assign(err.begin(), err.end());
+    return run;
+  }
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+  std::string Text(const std::string& name) const {
+    const auto bytes = ReadFile(dir.File(name));
+    return std::string(bytes.begin(), bytes.end());
+  }
+  codec_fixtures::TempDir dir;
+
+ private:
+  codec_fixtures::TempDir m_out;
+};
+
+TEST_F(CliTest, UsageHelpAndVersion) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"bogus"}, {"encode", "only-input"}, {"decode"}, {"encode", "a", "b", "c"}}) {
+    const CliResult run = Cli(args);
+    EXPECT_EQ(run.exitCode, 1) << args.size();
+    EXPECT_NE(run.err.find("usage:"), std::string::npos);
+  }
+  EXPECT_EQ(Cli({"--help"}).exitCode, 0);
+  const CliResult version = Cli({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, std::string("letterloom-cli ") + codec::kVersionText + "\n");
+}
+
+TEST_F(CliTest, EncodeAndDecodeWithFilesAndStandardStreams) {
+  const std::string text = "Hi!\r\nsecond line \xE9\n";
+  WriteFile(dir.File("in.txt"), text);
+  ASSERT_EQ(Cli({"encode", "in.txt", "picture"}).exitCode, 0);  // no extension added
+  EXPECT_EQ(Files(), (std::set<std::string>{"in.txt", "picture"}));
+  EXPECT_EQ(Cli({"decode", "picture"}).out, text);
+  EXPECT_EQ(Cli({"decode", "picture", "-"}).out, text);
+  ASSERT_EQ(Cli({"decode", "picture", "back.txt"}).exitCode, 0);
+  EXPECT_EQ(Text("back.txt"), text);
+  ASSERT_EQ(Cli({"encode", "-", "piped.png"}, dir.File("in.txt")).exitCode, 0);
+  EXPECT_EQ(Text("piped.png"), Text("picture"));
+}
+
+TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
+  WriteFile(dir.File("in.txt"), std::string("some text"));
+  WriteFile(dir.File("big.txt"), std::string(codec::kMaxTextBytes + 1, 'x'));
+  WriteFile(dir.File("old.png"), std::string("the old content"));
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string named;  // the file the error line names
+  };
+  const std::vector<Case> cases{
+      {{"encode", "absent.txt", "out.png"}, 2, "absent.txt"},
+      {{"encode", "in.txt", "no-folder/out.png"}, 2, "no-folder/out.png"},
+      {{"encode", "big.txt", "out.png"}, 3, "big.txt"},
+      {{"encode", "big.txt", "old.png"}, 3, "big.txt"},
+      {{"decode", "absent.png", "out.txt"}, 2, "absent.png"},
+      {{"decode", "in.txt", "out.txt"}, 2, "in.txt"},
+      {{"decode", "in.txt"}, 2, "in.txt"},
+  };
+  const std::set<std::string> before = Files();
+  for (const Case& c : cases) {
+    const CliResult run = Cli(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1];
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(Files(), before) << c.args[1];  // nothing new, no temporary file left
+  }
+  EXPECT_EQ(Text("old.png"), "the old content");
+}
+
+}  // namespace
