@@ -4,14 +4,10 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
 
-#if __has_include("platform/qt/editor_widget.h")
 #include "platform/qt/editor_widget.h"
-#define LETTERLOOM_HAS_EDITOR_WIDGET 1
-#endif
 
 namespace platform::qt {
 namespace {
@@ -27,25 +23,6 @@ QString DisplayText(const std::string& text) {
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return shown;
 }
-
-#ifndef LETTERLOOM_HAS_EDITOR_WIDGET
-// Stand-in for the long-line editor until it exists: a plain editor that
-// wraps at its width.
-QWidget* CreateEditorWidget(QWidget* parent) {
-  auto* editor = new QPlainTextEdit(parent);
-  editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  return editor;
-}
-void SetEditorText(QWidget* editor, const std::string& text) {
-  static_cast<QPlainTextEdit*>(editor)->setPlainText(QString::fromUtf8(text));
-}
-std::string GetEditorText(const QWidget* editor) {
-  QString text = static_cast<const QPlainTextEdit*>(editor)->document()->toRawText();
-  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-  text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-  return text.toStdString();
-}
-#endif
 
 QWidget* CreateStatusField(QWidget* parent) {
   auto* field = new QTextEdit(parent);
