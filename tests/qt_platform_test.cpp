@@ -22,6 +22,7 @@
 #include "platform/qt/balloon_tip.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/qt_platform.h"
+#include "tests/support/qt_backend.h"
 
 namespace {
 
@@ -36,18 +37,8 @@ constexpr unsigned kMainStyle = platform::kTitleBar | platform::kSystemMenu | pl
 constexpr int kWindow = 0;
 constexpr int kOtherWindow = 11;
 
-// One backend for the whole test program, as in the real one; it lives
-// until the process ends.
-platform::Platform& Backend() {
-  static platform::Platform* backend = [] {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "qt_tests";
-    static char* argv[] = {name, nullptr};
-    return platform::CreateQtPlatform(argc, argv).release();
-  }();
-  return *backend;
-}
+// One backend for the whole test program, shared with the other Qt test files.
+platform::Platform& Backend() { return qttest::Backend(); }
 
 QWidget* TopLevel(const QString& title) {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
