@@ -154,6 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                    HttpError::BadHeader, ""},
         AnswerCase{"ChunkSizeOverflow", {kChunkedHead + "10000000000000001\r\nabc\r\n0\r\n\r\n"},
                    HttpError::BadHeader, ""},
+        AnswerCase{"HeadTricklingForever", {"HTTP/1.1 200 OK\r\nX-Slow: ", "s", false, 50},
+                   HttpError::Timeout, ""},
         AnswerCase{"EndlessChunkLine", {kChunkedHead + "1", "0"}, HttpError::BadHeader, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -125,8 +125,7 @@ HttpError AnswerReader::FillBuffer(int timeoutMs) {
   return HttpError::None;
 }
 
-HttpError AnswerReader::ReadLine(std::string& line, std::size_t maxBytes, int timeoutMs) {
-  bool inHead = timeoutMs < 0;
+HttpError AnswerReader::ReadLine(std::string& line, std::size_t maxBytes, Wait wait) {
   std::size_t searched = 0;
   for (;;) {
     std::size_t end = m_buffer.find('\n', searched);
@@ -139,16 +138,16 @@ HttpError AnswerReader::ReadLine(std::string& line, std::size_t maxBytes, int ti
     }
     if (m_buffer.size() > maxBytes) return HttpError::BadHeader;
     searched = m_buffer.size();
-    HttpError error = FillBuffer(inHead ? HeadMillisecondsLeft() : timeoutMs);
+    HttpError error =
+        FillBuffer(wait == Wait::HeadDeadline ? HeadMillisecondsLeft() : m_limits.pieceMs);
     if (error != HttpError::None) return error;
   }
 }
 
 HttpError AnswerReader::ReadHead(AnswerHead& head) {
   m_headDeadlineMs = NowMs() + m_limits.answerMs;
-  constexpr int kHeadTimeout = -1;  // ReadLine: use the head's deadline
   std::string line;
-  HttpError error = ReadLine(line, kMaxHeaderLineBytes, kHeadTimeout);
+  HttpError error = ReadLine(line, kMaxHeaderLineBytes, Wait::HeadDeadline);
   if (error != HttpError::None) return error;
   auto status = ParseStatusLine(line);
   if (!status) return HttpError::BadStatus;
@@ -157,7 +156,7 @@ HttpError AnswerReader::ReadHead(AnswerHead& head) {
   bool haveLength = false;
   bool chunked = false;
   for (std::size_t count = 0;; ++count) {
-    error = ReadLine(line, kMaxHeaderLineBytes, kHeadTimeout);
+    error = ReadLine(line, kMaxHeaderLineBytes, Wait::HeadDeadline);
     if (error != HttpError::None) return error;
     if (line.empty()) break;
     if (count == kMaxHeaderLines) return HttpError::BadHeader;
@@ -195,7 +194,7 @@ HttpError AnswerReader::ReadChunked(std::uint64_t maxBytes, const BodySink& sink
   std::uint64_t total = 0;
   std::string line;
   for (;;) {
-    HttpError error = ReadLine(line, kMaxChunkLineBytes, m_limits.pieceMs);
+    HttpError error = ReadLine(line, kMaxChunkLineBytes, Wait::PerPiece);
     if (error != HttpError::None) return error;
     auto size = ParseChunkSize(line);
     if (!size) return HttpError::BadHeader;
@@ -204,7 +203,7 @@ HttpError AnswerReader::ReadChunked(std::uint64_t maxBytes, const BodySink& sink
     total += *size;
     error = CopyBytes(*size, sink);
     if (error != HttpError::None) return error;
-    error = ReadLine(line, kMaxChunkLineBytes, m_limits.pieceMs);
+    error = ReadLine(line, kMaxChunkLineBytes, Wait::PerPiece);
     if (error != HttpError::None) return error;
     if (!line.empty()) return HttpError::BadHeader;
   }

@@ -58,7 +58,11 @@ class AnswerReader {
   HttpError ReadBody(const AnswerHead& head, std::uint64_t maxBytes, const BodySink& sink);
 
  private:
-  HttpError ReadLine(std::string& line, std::size_t maxBytes, int timeoutMs);
+  // How long each read of a line may wait: until the head's deadline, or
+  // limits.pieceMs per read.
+  enum class Wait { HeadDeadline, PerPiece };
+
+  HttpError ReadLine(std::string& line, std::size_t maxBytes, Wait wait);
   HttpError FillBuffer(int timeoutMs);
   HttpError CopyBytes(std::uint64_t count, const BodySink& sink);
   HttpError ReadChunked(std::uint64_t maxBytes, const BodySink& sink);

@@ -6,15 +6,23 @@
 
 namespace update {
 
-// Time limits of one exchange, in milliseconds. The defaults are the
-// program's; tests pass shorter ones so that a silent server ends quickly.
+// The program's time limits, in milliseconds.
+inline constexpr int kConnectLimitMs = 10000;     // to open the TCP connection
+inline constexpr int kSendLimitMs = 10000;        // to send the whole request
+inline constexpr int kSendRetryMs = 50;           // pause before a failed send is tried again
+inline constexpr int kAnswerLimitMs = 10000;      // for the status line and all header lines
+inline constexpr int kPieceLimitMs = 10000;       // for each later piece of a delimited body
+inline constexpr int kCloseDelimitedPieceMs = 1000;  // per piece of a body without length or chunks
+
+// The time limits of one exchange. The defaults are the program's; tests
+// pass shorter ones so that a silent server ends quickly.
 struct Limits {
-  int connectMs = 10000;          // to open the TCP connection
-  int sendMs = 10000;             // to send the whole request
-  int sendRetryMs = 50;           // pause before a failed send is tried again
-  int answerMs = 10000;           // for the status line and every header line
-  int pieceMs = 10000;            // for each later piece of a delimited body
-  int closeDelimitedPieceMs = 1000;  // per piece when the body has no length and no chunks
+  int connectMs = kConnectLimitMs;
+  int sendMs = kSendLimitMs;
+  int sendRetryMs = kSendRetryMs;
+  int answerMs = kAnswerLimitMs;
+  int pieceMs = kPieceLimitMs;
+  int closeDelimitedPieceMs = kCloseDelimitedPieceMs;
 };
 
 inline constexpr int kDefaultPort = 80;

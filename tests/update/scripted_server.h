@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
@@ -19,12 +20,17 @@ namespace testing_update {
 
 // What the server does on one connection once the request's head is in.
 struct Reply {
-  Reply(std::string bytesIn = "", std::string repeatIn = "", bool holdOpenIn = false)
-      : bytes(std::move(bytesIn)), repeat(std::move(repeatIn)), holdOpen(holdOpenIn) {}
+  Reply(std::string bytesIn = "", std::string repeatIn = "", bool holdOpenIn = false,
+        int repeatPauseMsIn = 0)
+      : bytes(std::move(bytesIn)),
+        repeat(std::move(repeatIn)),
+        holdOpen(holdOpenIn),
+        repeatPauseMs(repeatPauseMsIn) {}
 
   std::string bytes;   // sent first
   std::string repeat;  // then sent again and again until the client goes
   bool holdOpen;       // then stays silent until the client closes
+  int repeatPauseMs;   // pause before each repeat: a server that trickles
 };
 
 // Listens on 127.0.0.1 at a free port and answers in a thread of its own.
@@ -99,7 +105,8 @@ class ScriptedServer {
       m_requests.push_back(request);
     }
     if (!Send(client, reply.bytes)) return;
-    while (!reply.repeat.empty()) {
+    while (!reply.repeat.empty() && !m_stop) {
+      if (reply.repeatPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.repeatPauseMs));
       if (!Send(client, reply.repeat)) return;
     }
     if (reply.holdOpen) {
