@@ -1,8 +1,6 @@
 // Draws and places the balloon tooltip, and shows it when the pointer rests on its gadget.
 #include "platform/qt/balloon_tip.h"
 
-#include <algorithm>
-
 #include <QBitmap>
 #include <QEvent>
 #include <QGuiApplication>
@@ -10,6 +8,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace platform::qt {
 namespace {

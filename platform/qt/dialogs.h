@@ -1,12 +1,12 @@
 // The modal dialogs of the Qt backend: file requesters and message boxes.
 #pragma once
 
-#include <string>
+#include "platform/platform.h"
 
 #include <QMessageBox>
 #include <QStringList>
 
-#include "platform/platform.h"
+#include <string>
 
 namespace platform::qt {
 

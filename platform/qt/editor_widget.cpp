@@ -23,7 +23,7 @@ bool IsBlockBreak(QChar c) {
          c == QChar(0xFDD1);
 }
 
-// Where a run of `length` units starting at `start` should end: after the
+// Where a piece of at most `limit` units starting at `start` should end: after the
 // last blank near the limit, else at the limit, never inside a surrogate pair.
 int PieceEnd(const QString& text, int start, int limit) {
   const int hardEnd = start + limit;
@@ -42,30 +42,27 @@ struct Laid {
 Laid LayOut(const QString& source) {
   Laid laid;
   laid.text.reserve(source.size() + source.size() / LongLineEditor::kPieceChars + 1);
-  int block = 0;
-  int runStart = 0;  // where the current line's current piece starts in `source`
+  const QStringView all(source);
   const int size = static_cast<int>(source.size());
-  int i = 0;
-  while (i < size) {
-    if (IsBlockBreak(source.at(i))) {
-      const bool pair = source.at(i) == u'\r' && i + 1 < size && source.at(i + 1) == u'\n';
-      const int next = i + (pair ? 2 : 1);
-      laid.text.append(QStringView(source).mid(i, next - i));
-      ++block;
-      runStart = i = next;
-      continue;
-    }
-    if (i - runStart >= LongLineEditor::kPieceChars) {
-      const int end = PieceEnd(source, runStart, LongLineEditor::kPieceChars);
-      // Everything up to `i` is appended already; move the break back to `end`.
-      laid.text.chop(i - end);
+  int block = 0;
+  int lineStart = 0;
+  for (;;) {
+    int end = lineStart;
+    while (end < size && !IsBlockBreak(all[end])) ++end;
+    int pieceStart = lineStart;
+    while (end - pieceStart > LongLineEditor::kPieceChars) {
+      const int cut = PieceEnd(source, pieceStart, LongLineEditor::kPieceChars);
+      laid.text.append(all.mid(pieceStart, cut - pieceStart));
       laid.text.append(u'\n');
       laid.continuations.push_back(++block);
-      i = runStart = end;
-      continue;
+      pieceStart = cut;
     }
-    laid.text.append(source.at(i));
-    ++i;
+    laid.text.append(all.mid(pieceStart, end - pieceStart));
+    if (end == size) break;
+    const int next = end + ((all[end] == u'\r' && end + 1 < size && all[end + 1] == u'\n') ? 2 : 1);
+    laid.text.append(all.mid(end, next - end));
+    ++block;
+    lineStart = next;
   }
   return laid;
 }
@@ -108,10 +105,14 @@ void LongLineEditor::SetText(const std::string& utf8) {
     QTextBlockFormat marked;
     marked.setProperty(kContinuationProperty, true);
     QTextCursor cursor(doc);
+    // One edit block: the layout then drops the pieces' layouts once, where
+    // each single-block change would lay its piece out again at once.
+    cursor.beginEditBlock();
     for (int number : laid.continuations) {
       cursor.setPosition(doc->findBlockByNumber(number).position());
       cursor.mergeBlockFormat(marked);
     }
+    cursor.endEditBlock();
   }
   doc->setUndoRedoEnabled(true);
   doc->setModified(false);

@@ -1,13 +1,13 @@
 // Builds each kind of gadget from Qt widgets and gives it texts and colours.
 #include "platform/qt/gadget_widgets.h"
 
+#include "platform/qt/editor_widget.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
-
-#include "platform/qt/editor_widget.h"
 
 namespace platform::qt {
 namespace {

@@ -1,12 +1,12 @@
 // The Qt widgets behind each kind of gadget: creation, texts and colours.
 #pragma once
 
-#include <string>
+#include "platform/platform.h"
 
 #include <QPixmap>
 #include <QWidget>
 
-#include "platform/platform.h"
+#include <string>
 
 namespace platform::qt {
 

@@ -1,15 +1,11 @@
 // The Qt Widgets backend of the windowing layer: windows, gadgets, events, clipboard and threads.
 #include "platform/qt/qt_platform.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <deque>
-#include <map>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
-#include <utility>
+#include "platform/qt/balloon_tip.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/gadget_widgets.h"
+#include "platform/qt/top_window.h"
+#include "resources/embedded.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,11 +16,16 @@
 #include <QPixmap>
 #include <QPointer>
 
-#include "platform/qt/balloon_tip.h"
-#include "platform/qt/dialogs.h"
-#include "platform/qt/gadget_widgets.h"
-#include "platform/qt/top_window.h"
-#include "resources/embedded.h"
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -93,8 +94,10 @@ class QtPlatform final : public Platform {
   QWidget* FindWidget(int gadget) const;
   void FreeGadget(int gadget);
   void Queue(Event event) { m_events.push_back(event); }
+  void StopPosts();
+  void HandOverClipboard();
 
-  QApplication m_application;
+  std::unique_ptr<QApplication> m_application;
   std::shared_ptr<PostBox> m_postBox = std::make_shared<PostBox>();
   std::map<int, std::unique_ptr<qt::TopWindow>> m_windows;
   std::map<int, Gadget> m_gadgets;
@@ -105,7 +108,8 @@ class QtPlatform final : public Platform {
   int m_tipCounter = 0;
 };
 
-QtPlatform::QtPlatform(int& argc, char** argv) : m_application(argc, argv) {
+QtPlatform::QtPlatform(int& argc, char** argv)
+    : m_application(std::make_unique<QApplication>(argc, argv)) {
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::setApplicationName(QStringLiteral("letterloom"));
   QGuiApplication::setDesktopFileName(QStringLiteral("letterloom"));
@@ -118,16 +122,33 @@ QtPlatform::QtPlatform(int& argc, char** argv) : m_application(argc, argv) {
     QFont::insertSubstitution(QString::fromLatin1(face), QString::fromLatin1(substitute));
   }
   std::lock_guard lock(m_postBox->mutex);
-  m_postBox->receiver = &m_application;
+  m_postBox->receiver = m_application.get();
 }
 
 QtPlatform::~QtPlatform() {
-  {
-    std::lock_guard lock(m_postBox->mutex);
-    m_postBox->receiver = nullptr;
-  }
+  StopPosts();
   m_gadgets.clear();
   m_windows.clear();
+}
+
+void QtPlatform::StopPosts() {
+  std::lock_guard lock(m_postBox->mutex);
+  m_postBox->receiver = nullptr;
+}
+
+// The desktop keeps a copied text after its owner has gone only when the
+// owner hands it to the clipboard manager, which Qt does as it shuts down.
+// Workers may still run: their posts are stopped first, and they touch
+// nothing else of Qt.
+void QtPlatform::HandOverClipboard() {
+  if (m_application == nullptr || !QGuiApplication::clipboard()->ownsClipboard()) return;
+  StopPosts();
+  m_gadgets.clear();
+  m_lastFocusable.clear();
+  m_windows.clear();
+  m_images.clear();
+  m_fonts.clear();
+  m_application.reset();
 }
 
 bool QtPlatform::OpenWindow(const WindowSpec& spec) {
@@ -318,6 +339,7 @@ void QtPlatform::Delay(int milliseconds) {
 }
 
 void QtPlatform::EndProcess(int exitCode) {
+  HandOverClipboard();
   std::fflush(nullptr);
   std::_Exit(exitCode);
 }

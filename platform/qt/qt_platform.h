@@ -1,9 +1,9 @@
 // Creates the Qt Widgets backend of the windowing layer; this header needs no Qt.
 #pragma once
 
-#include <memory>
-
 #include "platform/platform.h"
+
+#include <memory>
 
 namespace platform {
 

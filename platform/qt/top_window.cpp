@@ -1,13 +1,13 @@
 // Window flags, placement and close-request handling of the program's top-level windows.
 #include "platform/qt/top_window.h"
 
-#include <algorithm>
-#include <utility>
-
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
+#include <utility>
 
 namespace platform::qt {
 

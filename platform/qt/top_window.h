@@ -1,11 +1,11 @@
 // A top-level window of the Qt backend: fixed client size, style flags, placement, close requests.
 #pragma once
 
-#include <functional>
+#include "platform/platform.h"
 
 #include <QWidget>
 
-#include "platform/platform.h"
+#include <functional>
 
 namespace platform::qt {
 
