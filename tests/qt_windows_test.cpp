@@ -18,7 +18,7 @@
 #include "app/core/language_check.h"
 #include "app/core/message_catalogue.h"
 #include "app/language_window.h"
-#include "platform/qt/qt_platform.h"
+#include "tests/support/qt_backend.h"
 #include "tests/support/temp_settings_dir.h"
 #include "ui/main_window.h"
 #include "ui/status_line.h"
@@ -134,11 +134,8 @@ TEST(QtWindowsChild, FirstStartMainWindowAndCloseDuringBlink) {
   const char* directory = std::getenv(kChildVariable);
   if (directory == nullptr) GTEST_SKIP() << "runs only as the child of QtWindows.*";
   Check(chdir(directory) == 0, "enter the start directory");
-  static int argc = 1;
-  static char name[] = "letterloom";
-  static char* argv[] = {name, nullptr};
-  std::unique_ptr<platform::Platform> platform = platform::CreateQtPlatform(argc, argv);
-  Check(platform != nullptr, "backend created");
+  // A child process of its own, so the backend is created here, first.
+  platform::Platform* platform = &qttest::Backend();
 
   // The start-up sequence, with a test job on the text file button.
   ui::Session session(*platform);
