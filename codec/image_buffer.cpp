@@ -99,17 +99,4 @@ void ImageStore::StopDrawing() {
 int ImageStore::DrawingWidth() const { return m_drawing ? m_drawing->width : 0; }
 int ImageStore::DrawingHeight() const { return m_drawing ? m_drawing->height : 0; }
 
-void ImageStore::SetDrawMode(DrawMode mode) {
-  m_mode = mode;
-  if (mode == DrawMode::AlphaChannel) {
-    m_keepMask = 0x00FFFFFFu;
-    m_takeMask = m_hasAlpha ? 0xFF000000u : 0u;  // an image without alpha keeps A = 0
-    m_readMask = 0xFFFFFFFFu;
-  } else {
-    m_keepMask = 0xFF000000u;
-    m_takeMask = 0x00FFFFFFu;
-    m_readMask = 0x00FFFFFFu;
-  }
-}
-
 }  // namespace codec

@@ -62,7 +62,15 @@ class ImageStore {
   // The image open for drawing, or null.
   const Image* DrawingImage() const { return m_drawing; }
 
-  void SetDrawMode(DrawMode mode);
+  // Selects how SetPixel and GetPixel treat the channels; cheap enough to
+  // call twice for every pixel.
+  void SetDrawMode(DrawMode mode) {
+    m_mode = mode;
+    const bool alpha = mode == DrawMode::AlphaChannel;
+    m_keepMask = alpha ? 0x00FFFFFFu : 0xFF000000u;
+    m_takeMask = alpha ? (m_hasAlpha ? 0xFF000000u : 0u) : 0x00FFFFFFu;  // no alpha: A stays 0
+    m_readMask = alpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
+  }
   DrawMode GetDrawMode() const { return m_mode; }
   // Default: R, G, B from bits 0-23, A kept. AlphaChannel: A from bits
   // 24-31, R, G, B kept. Only while drawing, inside the image.

@@ -46,7 +46,7 @@ bool Load(ImageStore& store, int number, ByteSource& source) {
 
 }  // namespace
 
-bool AllocateImage(Image& image, int width, int height, int depth) {
+bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack) {
   const std::size_t bytes = ImageBytes(width, height);
   if (bytes == 0) return false;
   image.width = width;
@@ -54,6 +54,7 @@ bool AllocateImage(Image& image, int width, int height, int depth) {
   image.depth = depth;
   image.drawable = true;
   try {
+    image.pixels.reserve(bytes + slack);
     image.pixels.assign(bytes, 0);
   } catch (const std::bad_alloc&) {
     image.pixels = {};

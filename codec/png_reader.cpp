@@ -1,5 +1,10 @@
 // Reads a PNG through libpng into a top-down R, G, B, A buffer.
 #include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "codec/image_decoders.h"
 
@@ -21,6 +26,7 @@ struct PngReader {
   int height = 0;
   int depth = 0;
   int passes = 1;
+  bool plain = false;  // 8-bit RGBA, not interlaced: rows are the buffer's bytes as they are
 };
 
 void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -65,6 +71,9 @@ bool CheckPng(PngReader& reader, ByteSource& source) {
   png_set_read_fn(reader.png, &source, ReadFromSource);
   png_set_sig_bytes(reader.png, static_cast<int>(kSignatureBytes));
   png_read_info(reader.png, reader.info);
+  reader.plain = png_get_color_type(reader.png, reader.info) == PNG_COLOR_TYPE_RGB_ALPHA &&
+                 png_get_bit_depth(reader.png, reader.info) == 8 &&
+                 png_get_interlace_type(reader.png, reader.info) == PNG_INTERLACE_NONE;
   RequestTransforms(reader.png, reader.info);
   reader.passes = png_set_interlace_handling(reader.png);
   png_read_update_info(reader.png, reader.info);
@@ -97,17 +106,121 @@ void ReleasePng(PngReader& reader) {
   if (reader.png != nullptr) png_destroy_read_struct(&reader.png, &reader.info, nullptr);
 }
 
+bool OpenWithLibpng(PngReader& reader, ByteSource& source) {
+  if (CheckPng(reader, source)) return true;
+  ReleasePng(reader);
+  return false;
+}
+
+// The direct path for plain files, the kind WritePng makes. libpng inflates
+// a row at a time, which costs a fifth more than inflating the image data
+// as one stream; here the IDAT chunks are inflated in one go into the
+// buffer and the rows moved over their filter bytes. Any filter other than
+// None sends the file back to libpng. A CRC or zlib error, or data ending
+// early, ends the read: whole rows inflated until then stay, the rest is 0.
+enum class PlainRead { Done, Damaged, NeedsLibpng };
+
+constexpr std::size_t kChunkHeaderBytes = 8;
+constexpr std::size_t kCrcBytes = 4;
+constexpr std::size_t kInflateInput = 1 << 16;
+constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;
+constexpr std::uint8_t kIdat[4] = {'I', 'D', 'A', 'T'};
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// Feeds one IDAT chunk's data to `stream`; false on a short read, a zlib
+// error or a CRC mismatch. `ended` tells that the zlib stream is complete.
+bool InflateChunk(ByteSource& source, z_stream& stream, std::uint32_t length, bool& ended) {
+  std::array<std::uint8_t, kInflateInput> input;
+  uLong crc = crc32(crc32(0, nullptr, 0), kIdat, 4);
+  while (length > 0) {
+    const std::size_t want = std::min<std::size_t>(length, input.size());
+    const std::size_t got = ReadBytes(source, input.data(), want);
+    crc = crc32(crc, input.data(), static_cast<uInt>(got));
+    length -= static_cast<std::uint32_t>(got);
+    stream.next_in = input.data();
+    stream.avail_in = static_cast<uInt>(got);
+    while (stream.avail_in > 0 && !ended && stream.avail_out > 0) {
+      const int status = inflate(&stream, Z_NO_FLUSH);
+      if (status == Z_STREAM_END) ended = true;
+      else if (status != Z_OK) return false;
+    }
+    if (got < want) return false;
+  }
+  std::uint8_t stored[kCrcBytes];
+  return ReadBytes(source, stored, kCrcBytes) == kCrcBytes && BigEndian32(stored) == crc;
+}
+
+// Inflates the IDAT chunks into `out` (`size` bytes); gives the bytes made
+// and tells whether the data was damaged or ended early.
+std::size_t InflateIdat(ByteSource& source, std::uint8_t* out, std::size_t size, bool& damaged) {
+  damaged = true;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return 0;
+  stream.next_out = out;
+  stream.avail_out = static_cast<uInt>(size);
+  std::uint64_t position = kSignatureBytes;
+  bool seenIdat = false, ended = false;
+  while (!ended && stream.avail_out > 0 && SeekTo(source, position)) {
+    std::uint8_t header[kChunkHeaderBytes];
+    if (ReadBytes(source, header, kChunkHeaderBytes) != kChunkHeaderBytes) break;
+    const std::uint32_t length = BigEndian32(header);
+    if (length > kMaxChunkLength) break;
+    position += kChunkHeaderBytes + std::uint64_t(length) + kCrcBytes;
+    const bool idat = std::memcmp(header + 4, kIdat, 4) == 0;
+    if (!idat && seenIdat) break;  // the image data ended before its zlib end
+    if (!idat) continue;
+    seenIdat = true;
+    if (!InflateChunk(source, stream, length, ended)) break;
+  }
+  damaged = !ended && stream.avail_out > 0;
+  const std::size_t made = size - stream.avail_out;
+  inflateEnd(&stream);
+  return made;
+}
+
+// Reads a plain image into `image`, whose pixels have room reserved for one
+// filter byte per row beyond the image's size.
+PlainRead ReadPlainRows(ByteSource& source, Image& image) {
+  const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4;
+  const std::size_t height = static_cast<std::size_t>(image.height);
+  const std::size_t bytes = rowBytes * height;
+  image.pixels.resize(bytes + height);
+  bool damaged = false;
+  const std::size_t made = InflateIdat(source, image.pixels.data(), bytes + height, damaged);
+  const std::size_t rows = made / (rowBytes + 1);
+  std::uint8_t* pixels = image.pixels.data();
+  for (std::size_t y = 0; y < rows; ++y) {
+    const std::uint8_t* scanline = pixels + y * (rowBytes + 1);
+    if (scanline[0] != PNG_FILTER_VALUE_NONE) {
+      image.pixels.resize(bytes);
+      return PlainRead::NeedsLibpng;
+    }
+    std::memmove(pixels + y * rowBytes, scanline + 1, rowBytes);
+  }
+  image.pixels.resize(bytes);
+  std::fill(image.pixels.begin() + static_cast<std::ptrdiff_t>(rows * rowBytes),
+            image.pixels.end(), std::uint8_t{0});
+  return damaged ? PlainRead::Damaged : PlainRead::Done;
+}
+
 }  // namespace
 
 DecodeOutcome ReadPng(ByteSource& source, Image& image) {
   PngReader reader;
-  if (!CheckPng(reader, source)) {
-    ReleasePng(reader);
-    return DecodeOutcome::Declined;
-  }
-  if (!AllocateImage(image, reader.width, reader.height, reader.depth)) {
+  if (!OpenWithLibpng(reader, source)) return DecodeOutcome::Declined;
+  const std::size_t slack = reader.plain ? static_cast<std::size_t>(reader.height) : 0;
+  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack)) {
     ReleasePng(reader);
     return DecodeOutcome::Failed;
+  }
+  if (reader.plain) {
+    ReleasePng(reader);  // libpng has checked the header; the rows need no transform
+    if (ReadPlainRows(source, image) != PlainRead::NeedsLibpng) return DecodeOutcome::Loaded;
+    std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t{0});
+    if (!SeekTo(source, 0) || !OpenWithLibpng(reader, source)) return DecodeOutcome::Loaded;
   }
   ReadPngRows(reader, image.pixels.data());  // a partial image is kept all the same
   ReleasePng(reader);

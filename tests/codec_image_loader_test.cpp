@@ -3,6 +3,7 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -171,6 +172,46 @@ TEST(LoadImage, TruncatedDataKeepsTheRowsReadSoFar) {
     const std::uint8_t* p = spec.rows[0].data() + x * 4;
     EXPECT_EQ(PixelOf(store, x, 0), (Rgba{p[0], p[1], p[2], p[3]}));
     EXPECT_EQ(PixelOf(store, x, spec.height - 1), (Rgba{0, 0, 0, 0}));
+  }
+}
+
+TEST(LoadImage, OwnFileCutOrDamagedKeepsTheWholeRowsBeforeTheBreak) {
+  // WritePng's own kind of file (None filter) takes the reader's direct path.
+  codec_fixtures::TempDir dir;
+  ImageStore store;
+  ASSERT_TRUE(store.CreateImage(WorkImage, 256, 128));
+  ASSERT_TRUE(store.StartDrawing(WorkImage));
+  std::uint32_t noise = 7;
+  for (int y = 0; y < 128; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      noise = noise * 1103515245u + 12345u;
+      store.SetDrawMode(DrawMode::Default);
+      store.SetPixel(x, y, noise);
+      store.SetDrawMode(DrawMode::AlphaChannel);
+      store.SetPixel(x, y, noise);
+    }
+  }
+  store.StopDrawing();
+  ASSERT_EQ(WritePng(store, WorkImage, dir.File("noise.png")), 1);
+  const Image original = *store.Find(WorkImage);
+  const Bytes whole = codec_fixtures::ReadFile(dir.File("noise.png"));
+  Bytes damaged = whole;
+  damaged[whole.size() / 2] ^= 0x55;  // inside an IDAT chunk: its CRC no longer matches
+  const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2));
+  for (const Bytes* bytes : std::vector<const Bytes*>{&whole, &cut, &damaged}) {
+    ImageStore loaded;
+    ASSERT_TRUE(LoadImageMemory(loaded, WorkImage, bytes->data(), bytes->size()));
+    const Image& image = *loaded.Find(WorkImage);
+    ASSERT_EQ(image.depth, 32);
+    if (bytes == &whole) {
+      EXPECT_EQ(image.pixels, original.pixels);
+      continue;
+    }
+    const std::size_t rowBytes = 256 * 4;
+    EXPECT_TRUE(std::equal(image.pixels.begin(), image.pixels.begin() + rowBytes,
+                           original.pixels.begin()));
+    EXPECT_TRUE(std::all_of(image.pixels.end() - rowBytes, image.pixels.end(),
+                            [](std::uint8_t b) { return b == 0; }));
   }
 }
 
