@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
 
 #include "app/core/message_catalogue.h"
@@ -111,6 +112,8 @@ struct RoadCase {
   const char* name;
   std::string bytes;
 };
+void PrintTo(const RoadCase& c, std::ostream* os) { *os << c.name; }
+
 
 class QtRoundTrip : public ::testing::TestWithParam<RoadCase> {};
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -19,6 +20,8 @@ struct ShowCase {
   LineEndStyle lineEnd;
   std::string shown;
 };
+void PrintTo(const ShowCase& c, std::ostream* os) { *os << c.name; }
+
 
 class ShowBytesTest : public ::testing::TestWithParam<ShowCase> {};
 
@@ -70,6 +73,8 @@ struct EditCase {
   std::string edited;
   std::string expected;
 };
+void PrintTo(const EditCase& c, std::ostream* os) { *os << c.name; }
+
 
 class EditedTextTest : public ::testing::TestWithParam<EditCase> {};
 
