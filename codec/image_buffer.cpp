@@ -17,7 +17,7 @@ std::size_t ImageBytes(int width, int height) {
 }
 
 std::vector<std::uint8_t> ToRgba(const Image& image) {
-  std::vector<std::uint8_t> rgba(image.pixels);
+  std::vector<std::uint8_t> rgba(image.pixels.begin(), image.pixels.end());
   if (image.depth < 32) {
     for (std::size_t i = kAlphaOffset; i < rgba.size(); i += 4) rgba[i] = kOpaque;
   }
@@ -33,11 +33,15 @@ bool ImageStore::CreateImage(int number, int width, int height) {
   image->height = height;
   image->depth = 32;
   try {
-    image->pixels.assign(bytes, 0);
+    image->pixels.resize(bytes);  // unset: filled in one pass below
   } catch (const std::bad_alloc&) {
     return false;
   }
-  for (std::size_t i = kAlphaOffset; i < bytes; i += 4) image->pixels[i] = kOpaque;
+  std::uint8_t* p = image->pixels.data();
+  for (std::size_t i = 0; i < bytes; i += 4, p += 4) {
+    p[0] = p[1] = p[2] = 0;
+    p[kAlphaOffset] = kOpaque;
+  }
   m_images[number] = std::move(image);
   return true;
 }

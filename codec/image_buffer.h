@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "codec/pixel_stream.h"
@@ -16,6 +17,28 @@ inline constexpr int kMaxImageSide = 32767;
 
 enum class DrawMode : int { Default = 0, AlphaChannel = 8 };
 
+// Bytes that a resize leaves unset (assign or value-initialise to clear them):
+// a loader that overwrites every byte need not clear 5 MB first.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UnsetAllocator<U>;
+  };
+  UnsetAllocator() = default;
+  template <class U>
+  UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PixelBytes = std::vector<std::uint8_t, UnsetAllocator<std::uint8_t>>;
+
 // One image: W x H pixels of 24 or 32 bits (8 for a palette bitmap until
 // drawing widens it). `pixels` holds W * H * 4 bytes, rows top-down, each
 // pixel R, G, B, A in that order; images without alpha (depth under 32)
@@ -25,7 +48,7 @@ struct Image {
   int height = 0;
   int depth = 32;          // 24: no alpha channel (reads as 0); 32: R, G, B, A
   bool drawable = true;    // false for icons: drawing on them cannot begin
-  std::vector<std::uint8_t> pixels;
+  PixelBytes pixels;
 };
 
 // Bytes of an image of that size (W * H * 4); 0 when a side is not 1..32767.

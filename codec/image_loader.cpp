@@ -46,7 +46,8 @@ bool Load(ImageStore& store, int number, ByteSource& source) {
 
 }  // namespace
 
-bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack) {
+bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack,
+                   bool cleared) {
   const std::size_t bytes = ImageBytes(width, height);
   if (bytes == 0) return false;
   image.width = width;
@@ -55,7 +56,8 @@ bool AllocateImage(Image& image, int width, int height, int depth, std::size_t s
   image.drawable = true;
   try {
     image.pixels.reserve(bytes + slack);
-    image.pixels.assign(bytes, 0);
+    if (cleared) image.pixels.assign(bytes, 0);
+    else image.pixels.resize(bytes);
   } catch (const std::bad_alloc&) {
     image.pixels = {};
     return false;

@@ -212,7 +212,8 @@ DecodeOutcome ReadPng(ByteSource& source, Image& image) {
   PngReader reader;
   if (!OpenWithLibpng(reader, source)) return DecodeOutcome::Declined;
   const std::size_t slack = reader.plain ? static_cast<std::size_t>(reader.height) : 0;
-  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack)) {
+  // The direct path writes or clears every byte itself.
+  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack, !reader.plain)) {
     ReleasePng(reader);
     return DecodeOutcome::Failed;
   }

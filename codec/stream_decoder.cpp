@@ -61,6 +61,32 @@ int PixelsBeforeStop(const Walk& walk, int count) {
   return left < count ? static_cast<int>(left) : count;
 }
 
+constexpr std::uint64_t kLowBits = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// True when one of the eight bytes of `v` is 0.
+inline bool HasZeroByte(std::uint64_t v) { return ((v - kLowBits) & ~v & kHighBits) != 0; }
+
+// Appends the chunks of `count` pixels from `p` at `out`; returns the new
+// end. Text pixels hold four non-zero bytes, so four pixels at a time are
+// copied whole when none of their sixteen bytes is 0.
+char* CopyRun(char* out, const std::uint8_t* p, int count) {
+  int i = 0;
+  for (; i + 4 <= count; i += 4, p += 16) {
+    std::uint64_t first, second;
+    std::memcpy(&first, p, 8);
+    std::memcpy(&second, p + 8, 8);
+    if (!HasZeroByte(first) && !HasZeroByte(second)) {
+      std::memcpy(out, p, 16);
+      out += 16;
+      continue;
+    }
+    for (int k = 0; k < 4; ++k) out += PutChunk(out, p + 4 * k);
+  }
+  for (; i < count; ++i, p += 4) out += PutChunk(out, p);
+  return out;
+}
+
 // Visits `count` pixels from `p`; true when the visit has reached StopCount.
 // Until the first marker every pixel is tested for it; after it, the run up
 // to StopCount is copied without further tests.
@@ -75,9 +101,7 @@ bool VisitRow(Walk& walk, const std::uint8_t* p, int count) {
   if (!walk.stop) return false;
   if (walk.visits == *walk.stop) return true;
   const int run = PixelsBeforeStop(walk, count - x);
-  std::size_t length = walk.length;
-  for (int i = 0; i < run; ++i, p += 4) length += PutChunk(out + length, p);
-  walk.length = length;
+  walk.length = CopyRun(out + walk.length, p, run) - out;
   walk.visits += run;
   return walk.visits == *walk.stop;
 }
