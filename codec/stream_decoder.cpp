@@ -130,6 +130,7 @@ std::string DecodeStream(ImageStore& store) {
     if (VisitRow(walk, row + 4, image->width - 1)) break;
   }
   walk.text.resize(walk.length);
+  if (walk.length < walk.text.capacity() / 2) walk.text.shrink_to_fit();  // a short text in a big image
   return std::move(walk.text);
 }
 
