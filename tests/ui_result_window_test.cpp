@@ -113,11 +113,14 @@ TEST_F(ResultWindowTest, TakesEveryEventAndACloseRequestOfAnyWindowEndsIt) {
   EXPECT_EQ(FinalStatus(), texts.MsgCompleted);
 }
 
-TEST_F(ResultWindowTest, CopyGivesTheBytesBackExactlyOrAsEdited) {
+// The clipboard holds text in the system's code page, UTF-8: a Windows-1252
+// text is copied as its characters, line ends kept; DecodedText keeps the bytes.
+TEST_F(ResultWindowTest, CopyGivesTheTextBackExactlyOrAsEdited) {
   std::vector<std::optional<std::string>> copied;
   platform.onMessageBox = [&](const fake::MessageBoxCall&) { copied.push_back(platform.clipboard); };
   RunSteps({Click(ui::kCopyTextButton), EditThenClick("caf\xC3\xA9 \xE2\x82\xAC\nend", ui::kCopyTextButton)});
-  EXPECT_EQ(copied, (std::vector<std::optional<std::string>>{kLatinText, "caf\xE9 \x80\r\nend"}));
+  EXPECT_EQ(copied, (std::vector<std::optional<std::string>>{
+                        "na\xC3\xAFve caf\xC3\xA9\r\nsecond line\r\n", "caf\xC3\xA9 \xE2\x82\xAC\r\nend"}));
   ASSERT_EQ(platform.messageBoxes.size(), 2u);
   for (const fake::MessageBoxCall& box : platform.messageBoxes) {
     EXPECT_EQ(box.title, "OK");

@@ -4,6 +4,7 @@
 #include "app/core/settings_file.h"
 #include "platform/user_file.h"
 #include "ui/file_name.h"
+#include "ui/requesters.h"
 #include "ui/status_line.h"
 #include "ui/text_bytes.h"
 
@@ -19,10 +20,6 @@ constexpr const char* kResultTitle = "Result";
 constexpr const char* kCopiedTitle = "OK";
 constexpr const char* kSavedTitle = "Info";
 constexpr const char* kTextExtension = "txt";
-
-void ShowError(Session& session) {
-  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
-}
 
 bool OpenResultWindow(Session& session) {
   platform::WindowSpec spec;
@@ -66,8 +63,8 @@ void ReadEditorBack(Session& session, const ShownText& shown) {
 
 void CopyDecodedText(Session& session, const ShownText& shown) {
   ReadEditorBack(session, shown);
-  if (!session.platform.SetClipboardText(session.decodedText)) {
-    ShowError(session);
+  if (!session.platform.SetClipboardText(ClipboardTextFor(shown, session.decodedText))) {
+    ShowErrorBox(session);
     return;
   }
   session.platform.MessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
@@ -75,20 +72,15 @@ void CopyDecodedText(Session& session, const ShownText& shown) {
 
 void SaveDecodedText(Session& session, const ShownText& shown) {
   ReadEditorBack(session, shown);
-  app::ReadLastFolder(session.state, app::kTextFolder);
-  platform::RequesterSpec spec;
-  spec.kind = platform::RequesterKind::Save;
-  spec.title = session.catalogue.MsgChooseName;
-  spec.startPath = session.state.CurrentFolder;
-  spec.pattern = session.catalogue.MsgSaveTextPattern;
-  std::string path = session.platform.FileRequester(spec);
+  std::string path = AskForFile(session, platform::RequesterKind::Save, app::kTextFolder,
+                                session.catalogue.MsgChooseName, session.catalogue.MsgSaveTextPattern);
   if (path.empty()) {
     SetStatusText(session, session.catalogue.MsgCanceled);
     return;
   }
   path = AddMissingExtension(path, kTextExtension);
   if (!platform::WriteUserFile(path, session.decodedText)) {
-    ShowError(session);
+    ShowErrorBox(session);
     return;
   }
   const app::MessageCatalogue& texts = session.catalogue;
@@ -113,13 +105,13 @@ void RunResultWindow(Session& session) {
   // leaving a loop that shows nothing and that only a close request ends.
   if (!OpenResultWindow(session)) {
     CloseProgressWindow(session);
-    ShowError(session);
+    ShowErrorBox(session);
     return;
   }
   CloseProgressWindow(session);
   if (!CreateResultGadgets(session)) {
     session.platform.CloseWindow(kResultWindow);
-    ShowError(session);
+    ShowErrorBox(session);
     return;
   }
   const ShownText shown = ShowBytes(session.decodedText);

@@ -164,4 +164,12 @@ std::string BytesFromEditor(const ShownText& text, std::string_view editorText) 
   return out;
 }
 
+std::string ClipboardTextFor(const ShownText& text, std::string_view bytes) {
+  if (text.encoding == TextEncoding::Utf8) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (const char b : bytes) AppendUtf8(out, FromWindows1252(static_cast<std::uint8_t>(b)));
+  return out;
+}
+
 }  // namespace ui

@@ -29,6 +29,11 @@ ShownText ShowBytes(std::string bytes);
 // ("\n", "\r\n", "\r", U+2028, U+2029) written in the original's style.
 std::string BytesFromEditor(const ShownText& text, std::string_view editorText);
 
+// `bytes` (as BytesFromEditor gave them) as clipboard text, which is in the
+// system's code page, UTF-8: a UTF-8 text unchanged, byte for byte; a
+// Windows-1252 text with each character in UTF-8 and its line ends kept.
+std::string ClipboardTextFor(const ShownText& text, std::string_view bytes);
+
 // True when `bytes` are well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);

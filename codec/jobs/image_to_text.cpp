@@ -5,19 +5,15 @@
 #include "codec/image_loader.h"
 #include "codec/stream_decoder.h"
 #include "platform/user_file.h"
+#include "ui/requesters.h"
 #include "ui/result_window.h"
 #include "ui/status_line.h"
 
 namespace codec {
 
 void ImageToText(ui::Session& session) {
-  app::ReadLastFolder(session.state, app::kPngFolder);
-  platform::RequesterSpec spec;
-  spec.kind = platform::RequesterKind::Open;
-  spec.title = session.catalogue.MsgLoadPng;
-  spec.startPath = session.state.CurrentFolder;
-  spec.pattern = session.catalogue.MsgImagePattern;
-  const std::string path = session.platform.FileRequester(spec);
+  const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kPngFolder,
+                                          session.catalogue.MsgLoadPng, session.catalogue.MsgImagePattern);
 
   session.decodedText.clear();
   LoadImageFile(session.images, WorkImage, path);  // a failed load leaves no image: an empty text

@@ -12,6 +12,7 @@
 #include "platform/scratch_file.h"
 #include "platform/user_file.h"
 #include "ui/file_name.h"
+#include "ui/requesters.h"
 #include "ui/status_line.h"
 
 namespace codec {
@@ -27,20 +28,6 @@ constexpr const char* kPngExtension = "png";
   app::EndProgram(session.platform);
 }
 
-void ShowError(ui::Session& session) {
-  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
-}
-
-std::string AskForPath(ui::Session& session, platform::RequesterKind kind, const std::string& title,
-                       const std::string& pattern) {
-  platform::RequesterSpec spec;
-  spec.kind = kind;
-  spec.title = title;
-  spec.startPath = session.state.CurrentFolder;
-  spec.pattern = pattern;
-  return session.platform.FileRequester(spec);
-}
-
 // Draws the read stream into the WorkImage. False (the job ends) when no
 // image could be made; a text too large ends the program.
 bool Draw(ui::Session& session, const ReadResult& read, const std::function<void()>& beforeEnd) {
@@ -50,7 +37,7 @@ bool Draw(ui::Session& session, const ReadResult& read, const std::function<void
     RefuseTooLarge(session);
   }
   if (drawn.error != DrawError::None) {
-    ShowError(session);
+    ui::ShowErrorBox(session);
     return false;
   }
   return true;
@@ -59,8 +46,8 @@ bool Draw(ui::Session& session, const ReadResult& read, const std::function<void
 // The save requester and the writing, with the last folder of `kind`.
 void SavePng(ui::Session& session, int kind) {
   const app::MessageCatalogue& texts = session.catalogue;
-  app::ReadLastFolder(session.state, kind);
-  std::string path = AskForPath(session, platform::RequesterKind::Save, texts.MsgSavePng, texts.MsgPngPattern);
+  std::string path =
+      ui::AskForFile(session, platform::RequesterKind::Save, kind, texts.MsgSavePng, texts.MsgPngPattern);
   if (path.empty()) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
@@ -71,7 +58,7 @@ void SavePng(ui::Session& session, int kind) {
   if (!written) {
     // A PNG that was not written is not reported as done, and its folder is not remembered.
     ui::CloseProgressWindow(session);
-    ShowError(session);
+    ui::ShowErrorBox(session);
     return;
   }
   ui::BlinkStatus(session, texts.MsgCompleted);
@@ -83,8 +70,8 @@ void SavePng(ui::Session& session, int kind) {
 
 void TextFileToImage(ui::Session& session) {
   const app::MessageCatalogue& texts = session.catalogue;
-  app::ReadLastFolder(session.state, app::kTextFolder);
-  const std::string path = AskForPath(session, platform::RequesterKind::Open, texts.MsgLoadText, texts.MsgTextPattern);
+  const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kTextFolder,
+                                          texts.MsgLoadText, texts.MsgTextPattern);
   // Opened for reading only, so a write-protected text converts as well; a
   // typed name of a missing file is created empty and encodes the empty text.
   if (!platform::OpenOrCreateForReading(path)) {
