@@ -7,6 +7,8 @@
 #include <array>
 #include <span>
 
+#include "codec/byte_source.h"
+
 namespace codec {
 
 namespace {
@@ -54,7 +56,7 @@ ReadResult ReadStreamFrom(std::FILE* file, PixelList& pixels) {
 }
 
 ReadResult ReadStreamSource(const std::string& path, PixelList& pixels) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenForReading(path.c_str());
   if (file == nullptr) {
     BeginStream(pixels, 0);
     return {ReadError::CannotOpen, 0, 0};

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "codec/byte_source.h"
 #include "codec/image_decoders.h"
 
 namespace codec {
@@ -67,7 +68,7 @@ bool AllocateImage(Image& image, int width, int height, int depth, std::size_t s
 
 bool LoadImageFile(ImageStore& store, int number, const std::string& path) {
   store.FreeImage(number);
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenForReading(path.c_str());
   if (file == nullptr) return false;
   ByteSource source;
   source.file = file;
