@@ -16,8 +16,8 @@
 
 namespace {
 
-using codec_fixtures::ReadFile;
-using codec_fixtures::WriteFile;
+using fake::ReadWholeFile;
+using fake::WriteWholeFile;
 
 std::string Quote(const std::string& arg) { return "'" + arg + "'"; }
 
@@ -31,33 +31,22 @@ class CliTest : public ::testing::Test {
  protected:
   // Runs the program in the test folder with `args`, standard input from `input`.
   CliResult Cli(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
-    std::string command = "cd " + Quote(dir.Path().string()) + " && " + Quote(LETTERLOOM_CLI_PATH);
+    std::string command = "cd " + Quote(dir.Root().string()) + " && " + Quote(LETTERLOOM_CLI_PATH);
     for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " <" + Quote(input) + " >" + Quote(m_out.Path() / "out") + " 2>" +
-               Quote(m_out.Path() / "err");
+    command += " <" + Quote(input) + " >" + Quote(m_out.File("out")) + " 2>" +
+               Quote(m_out.File("err"));
     const int status = std::system(command.c_str());
     CliResult run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto out = ReadFile(m_out.File("out")), err = ReadFile(m_out.File("err"));
-    run.out.assign(out.begin(), out.end());
-    run.err.assign(err.begin(), err.end());
+    run.out = ReadWholeFile(m_out.File("out"));
+    run.err = ReadWholeFile(m_out.File("err"));
     return run;
   }
-  std::set<std::string> Files() const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
-  std::string Text(const std::string& name) const {
-    const auto bytes = ReadFile(dir.File(name));
-    return std::string(bytes.begin(), bytes.end());
-  }
-  codec_fixtures::TempDir dir;
+  std::string Text(const std::string& name) const { return ReadWholeFile(dir.File(name)); }
+  fake::TempDir dir;
 
  private:
-  codec_fixtures::TempDir m_out;
+  fake::TempDir m_out;
 };
 
 TEST_F(CliTest, UsageHelpAndVersion) {
@@ -75,9 +64,9 @@ TEST_F(CliTest, UsageHelpAndVersion) {
 
 TEST_F(CliTest, EncodeAndDecodeWithFilesAndStandardStreams) {
   const std::string text = "Hi!\r\nsecond line \xE9\n";
-  WriteFile(dir.File("in.txt"), text);
+  WriteWholeFile(dir.File("in.txt"), text);
   ASSERT_EQ(Cli({"encode", "in.txt", "picture"}).exitCode, 0);  // no extension added
-  EXPECT_EQ(Files(), (std::set<std::string>{"in.txt", "picture"}));
+  EXPECT_EQ(dir.Entries(), (std::set<std::string>{"in.txt", "picture"}));
   EXPECT_EQ(Cli({"decode", "picture"}).out, text);
   EXPECT_EQ(Cli({"decode", "picture", "-"}).out, text);
   ASSERT_EQ(Cli({"decode", "picture", "back.txt"}).exitCode, 0);
@@ -87,9 +76,9 @@ TEST_F(CliTest, EncodeAndDecodeWithFilesAndStandardStreams) {
 }
 
 TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
-  WriteFile(dir.File("in.txt"), std::string("some text"));
-  WriteFile(dir.File("big.txt"), std::string(codec::kMaxTextBytes + 1, 'x'));
-  WriteFile(dir.File("old.png"), std::string("the old content"));
+  WriteWholeFile(dir.File("in.txt"), "some text");
+  WriteWholeFile(dir.File("big.txt"), std::string(codec::kMaxTextBytes + 1, 'x'));
+  WriteWholeFile(dir.File("old.png"), "the old content");
   struct Case {
     std::vector<std::string> args;
     int exitCode;
@@ -104,14 +93,14 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
       {{"decode", "in.txt", "out.txt"}, 2, "in.txt"},
       {{"decode", "in.txt"}, 2, "in.txt"},
   };
-  const std::set<std::string> before = Files();
+  const std::set<std::string> before = dir.Entries();
   for (const Case& c : cases) {
     const CliResult run = Cli(c.args);
     EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1];
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_EQ(Files(), before) << c.args[1];  // nothing new, no temporary file left
+    EXPECT_EQ(dir.Entries(), before) << c.args[1];  // nothing new, no temporary file left
   }
   EXPECT_EQ(Text("old.png"), "the old content");
 }

@@ -124,14 +124,14 @@ const std::vector<Kind> kKinds{
 };
 
 TEST(LoadImage, EveryColourTypeDepthAndInterlaceGivesItsTruePixels) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   constexpr int kWidth = 13, kHeight = 11;  // every Adam7 pass holds pixels
   for (const Kind& kind : kKinds) {
     for (bool interlaced : {false, true}) {
       SCOPED_TRACE(std::string(kind.name) + (interlaced ? " interlaced" : ""));
       const Bytes png = codec_fixtures::MakePng(MakeSpec(kind, kWidth, kHeight, interlaced));
       ASSERT_FALSE(png.empty());
-      codec_fixtures::WriteFile(dir.File("fixture.png"), png);
+      codec_fixtures::WriteBytes(dir.File("fixture.png"), png);
       ImageStore fromFile, fromMemory;
       ASSERT_TRUE(LoadImageFile(fromFile, WorkImage, dir.File("fixture.png")));
       ASSERT_TRUE(LoadImageMemory(fromMemory, WorkImage, png.data(), png.size()));
@@ -177,7 +177,7 @@ TEST(LoadImage, TruncatedDataKeepsTheRowsReadSoFar) {
 
 TEST(LoadImage, OwnFileCutOrDamagedKeepsTheWholeRowsBeforeTheBreak) {
   // WritePng's own kind of file (None filter) takes the reader's direct path.
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   ASSERT_TRUE(store.CreateImage(WorkImage, 256, 128));
   ASSERT_TRUE(store.StartDrawing(WorkImage));
@@ -194,7 +194,7 @@ TEST(LoadImage, OwnFileCutOrDamagedKeepsTheWholeRowsBeforeTheBreak) {
   store.StopDrawing();
   ASSERT_EQ(WritePng(store, WorkImage, dir.File("noise.png")), 1);
   const Image original = *store.Find(WorkImage);
-  const Bytes whole = codec_fixtures::ReadFile(dir.File("noise.png"));
+  const Bytes whole = codec_fixtures::ReadBytes(dir.File("noise.png"));
   Bytes damaged = whole;
   damaged[whole.size() / 2] ^= 0x55;  // inside an IDAT chunk: its CRC no longer matches
   const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2));
@@ -243,14 +243,14 @@ TEST(LoadImage, DamagedOrHostileHeadersAreRefused) {
 }
 
 TEST(LoadImage, FailedLoadReleasesTheOldImage) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   ASSERT_TRUE(store.CreateImage(WorkImage, 4, 4));
   EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.File("absent.png")));
   EXPECT_EQ(store.Find(WorkImage), nullptr);
-  codec_fixtures::WriteFile(dir.File("text.png"), std::string("just some text"));
+  fake::WriteWholeFile(dir.File("text.png"), "just some text");
   EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.File("text.png")));
-  EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.Path().string()));  // a folder
+  EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.Root().string()));  // a folder
 }
 
 // A bitmap file: `bits` 8 (palette of 256 grey levels), 24 or 32; rows bottom-up.
@@ -376,8 +376,8 @@ Bytes MakeJpeg(int width, int height, Rgba colour) {
 
 TEST(LoadImage, JpegLoadsAsTwentyFourBits) {
   const Bytes jpeg = MakeJpeg(24, 16, {200, 40, 90, 0});
-  codec_fixtures::TempDir dir;
-  codec_fixtures::WriteFile(dir.File("photo.png"), jpeg);  // chosen in the PNG requester
+  fake::TempDir dir;
+  codec_fixtures::WriteBytes(dir.File("photo.png"), jpeg);  // chosen in the PNG requester
   ImageStore store;
   ASSERT_TRUE(LoadImageFile(store, WorkImage, dir.File("photo.png")));
   EXPECT_EQ(store.Find(WorkImage)->depth, 24);

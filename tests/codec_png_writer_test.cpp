@@ -47,14 +47,14 @@ Bytes CheckStructure(const Bytes& png, int width, int height) {
 }
 
 TEST(WritePng, WorkedExampleByteForByte) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   PixelList pixels;
   ASSERT_EQ(ReadStreamBytes("Hi!", pixels).error, ReadError::None);
   ASSERT_EQ(DrawStream(store, WorkImage, pixels, 3).size, (ImageSize{160, 50}));
   ASSERT_EQ(WritePng(store, WorkImage, dir.File("hi.png")), 1);
 
-  const Bytes raw = CheckStructure(codec_fixtures::ReadFile(dir.File("hi.png")), 160, 50);
+  const Bytes raw = CheckStructure(codec_fixtures::ReadBytes(dir.File("hi.png")), 160, 50);
   ASSERT_FALSE(raw.empty());
   const std::size_t stride = 160 * 4 + 1;
   const Bytes row1Start(raw.begin() + stride + 1, raw.begin() + stride + 1 + 32);
@@ -73,11 +73,11 @@ TEST(WritePng, WorkedExampleByteForByte) {
 }
 
 TEST(WritePng, UntouchedImageIsOpaqueBlack) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   ASSERT_TRUE(store.CreateImage(WorkImage, 300, 7));
   ASSERT_EQ(WritePng(store, WorkImage, dir.File("black.png")), 1);
-  const Bytes raw = CheckStructure(codec_fixtures::ReadFile(dir.File("black.png")), 300, 7);
+  const Bytes raw = CheckStructure(codec_fixtures::ReadBytes(dir.File("black.png")), 300, 7);
   for (std::size_t i = 0; i < raw.size(); ++i) {
     if (i % (300 * 4 + 1) == 0) continue;
     ASSERT_EQ(raw[i], kBlack[(i % (300 * 4 + 1) - 1) % 4]) << i;
@@ -85,15 +85,15 @@ TEST(WritePng, UntouchedImageIsOpaqueBlack) {
 }
 
 TEST(WritePng, FailuresReturnZeroAndLeaveNoFile) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   EXPECT_EQ(WritePng(store, WorkImage, dir.File("none.png")), 0);  // no image
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.png")));
   ASSERT_TRUE(store.CreateImage(WorkImage, 16, 16));
   EXPECT_EQ(WritePng(store, WorkImage, dir.File("missing/folder.png")), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
-  EXPECT_EQ(WritePng(store, WorkImage, dir.Path().string()), 0);  // a folder
-  EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
+  EXPECT_EQ(WritePng(store, WorkImage, dir.Root().string()), 0);  // a folder
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Root()));
 }
 
 TEST(WritePng, FullDiskReturnsZero) {
@@ -106,7 +106,7 @@ TEST(WritePng, FullDiskReturnsZero) {
 }
 
 TEST(WritePng, WriteErrorOnARegularFileRemovesIt) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   ASSERT_TRUE(store.CreateImage(WorkImage, 256, 256));
   ASSERT_TRUE(store.StartDrawing(WorkImage));

@@ -15,7 +15,7 @@ namespace {
 
 // Encodes `text` to a PNG file and decodes that file again.
 std::string RoundTrip(const std::string& text, ImageSize* drawnSize = nullptr) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   ImageStore store;
   PixelList pixels;
   const ReadResult read = ReadStreamBytes(text, pixels);
@@ -150,19 +150,19 @@ TEST(DecodeStream, NothingWithoutAnOpenDrawing) {
 }
 
 TEST(EncodeStream, SourcesTooLargeAreRefusedAndNoImageIsMade) {
-  codec_fixtures::TempDir dir;
+  fake::TempDir dir;
   PixelList pixels;
   EXPECT_EQ(ReadStreamSource(dir.File("absent.txt"), pixels).error, ReadError::CannotOpen);
-  EXPECT_EQ(ReadStreamSource(dir.Path().string(), pixels).error, ReadError::CannotRead);
+  EXPECT_EQ(ReadStreamSource(dir.Root().string(), pixels).error, ReadError::CannotRead);
   const std::string big(kMaxTextBytes + 1, 'x');
-  codec_fixtures::WriteFile(dir.File("big.txt"), big);
+  fake::WriteWholeFile(dir.File("big.txt"), big);
   EXPECT_EQ(ReadStreamSource(dir.File("big.txt"), pixels).error, ReadError::TooLarge);
   EXPECT_EQ(ReadStreamBytes(big, pixels).error, ReadError::TooLarge);
   ImageStore store;
   EXPECT_EQ(DrawStream(store, WorkImage, pixels, 5'242'860).error, DrawError::TooLarge);
   EXPECT_EQ(store.Find(WorkImage), nullptr);
 
-  codec_fixtures::WriteFile(dir.File("hi.txt"), std::string("Hi!"));
+  fake::WriteWholeFile(dir.File("hi.txt"), "Hi!");
   const ReadResult read = ReadStreamSource(dir.File("hi.txt"), pixels);
   EXPECT_EQ(read.error, ReadError::None);
   EXPECT_EQ(read.streamByteCount, 23u);

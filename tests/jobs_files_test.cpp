@@ -6,25 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/scratch_file.h"
 #include "platform/user_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using fake::ReadWholeFile;
+using fake::WriteWholeFile;
 
 mode_t ModeOf(const fs::path& path) {
   struct stat info {};
@@ -34,13 +27,8 @@ mode_t ModeOf(const fs::path& path) {
 
 class FilesTest : public ::testing::Test {
  protected:
-  FilesTest() {
-    char pattern[] = "/tmp/letterloom-files-XXXXXX";
-    dir = mkdtemp(pattern);
-  }
-  ~FilesTest() override { fs::remove_all(dir); }
-
-  fs::path dir;
+  fake::TempDir temp;
+  const fs::path dir = temp.Root();
 };
 
 TEST_F(FilesTest, ScratchFileIsCreatedOwnerOnlyFilledAndDeleted) {
@@ -50,25 +38,25 @@ TEST_F(FilesTest, ScratchFileIsCreatedOwnerOnlyFilledAndDeleted) {
   EXPECT_EQ(ModeOf(path) & 0777, 0600u);
   ASSERT_TRUE(scratch->Write("line\r\n\xE9"));
   EXPECT_EQ(scratch->ReadBack(), "line\r\n\xE9");
-  EXPECT_EQ(ReadAll(path), "line\r\n\xE9");
+  EXPECT_EQ(ReadWholeFile(path), "line\r\n\xE9");
   scratch->Delete();
   EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(FilesTest, ScratchFileOfOursLeftBehindIsEmptiedAndMadePrivate) {
   const fs::path path = dir / "scratch";
-  WriteAll(path, "an older and much longer clipboard text");
+  WriteWholeFile(path, "an older and much longer clipboard text");
   chmod(path.c_str(), 0644);
   auto scratch = platform::ScratchTextFile::Create(path);
   ASSERT_TRUE(scratch);
   ASSERT_TRUE(scratch->Write("new"));
-  EXPECT_EQ(ReadAll(path), "new");
+  EXPECT_EQ(ReadWholeFile(path), "new");
   EXPECT_EQ(ModeOf(path) & 0777, 0600u);
 }
 
 TEST_F(FilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
   const fs::path victim = dir / "victim";
-  WriteAll(victim, "keep me");
+  WriteWholeFile(victim, "keep me");
   struct Case {
     const char* name;
     void (*make)(const fs::path& path, const fs::path& victim);
@@ -81,7 +69,7 @@ TEST_F(FilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
       {"pipe", [](const fs::path& p, const fs::path&) { mkfifo(p.c_str(), 0600); }},
       {"another user's file",
        [](const fs::path& p, const fs::path&) {
-         WriteAll(p, "theirs");
+         WriteWholeFile(p, "theirs");
          if (geteuid() == 0) (void)chown(p.c_str(), 65534, 65534);
        }},
   };
@@ -90,7 +78,7 @@ TEST_F(FilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
     const fs::path path = dir / "scratch";
     c.make(path, victim);
     EXPECT_FALSE(platform::ScratchTextFile::Create(path)) << c.name;
-    EXPECT_EQ(ReadAll(victim), "keep me") << c.name;
+    EXPECT_EQ(ReadWholeFile(victim), "keep me") << c.name;
     EXPECT_FALSE(fs::exists(victim.string() + "-new")) << c.name;
     fs::remove_all(path);
   }
@@ -101,9 +89,9 @@ TEST_F(FilesTest, ScratchDeleteLeavesAFileThatReplacedTheName) {
   auto scratch = platform::ScratchTextFile::Create(path);
   ASSERT_TRUE(scratch);
   fs::remove(path);
-  WriteAll(path, "someone else's");
+  WriteWholeFile(path, "someone else's");
   scratch->Delete();
-  EXPECT_EQ(ReadAll(path), "someone else's");
+  EXPECT_EQ(ReadWholeFile(path), "someone else's");
 }
 
 TEST_F(FilesTest, InputIsOpenedForReadingAndCreatedWhenMissing) {
@@ -113,10 +101,10 @@ TEST_F(FilesTest, InputIsOpenedForReadingAndCreatedWhenMissing) {
   EXPECT_EQ(fs::file_size(missing), 0u);
 
   const fs::path readOnly = dir / "protected.txt";
-  WriteAll(readOnly, "text");
+  WriteWholeFile(readOnly, "text");
   chmod(readOnly.c_str(), 0444);
   EXPECT_TRUE(platform::OpenOrCreateForReading(readOnly));
-  EXPECT_EQ(ReadAll(readOnly), "text");
+  EXPECT_EQ(ReadWholeFile(readOnly), "text");
 
   const fs::path pipe = dir / "pipe";
   mkfifo(pipe.c_str(), 0600);
@@ -127,9 +115,9 @@ TEST_F(FilesTest, InputIsOpenedForReadingAndCreatedWhenMissing) {
 
 TEST_F(FilesTest, SavedTextReplacesTheWholeFile) {
   const fs::path path = dir / "notes.txt";
-  WriteAll(path, "a much longer older content");
+  WriteWholeFile(path, "a much longer older content");
   ASSERT_TRUE(platform::WriteUserFile(path, "new\r\n"));
-  EXPECT_EQ(ReadAll(path), "new\r\n");
+  EXPECT_EQ(ReadWholeFile(path), "new\r\n");
   ASSERT_TRUE(platform::WriteUserFile(path, ""));
   EXPECT_TRUE(fs::exists(path));
   EXPECT_EQ(fs::file_size(path), 0u);
@@ -137,12 +125,12 @@ TEST_F(FilesTest, SavedTextReplacesTheWholeFile) {
 
 TEST_F(FilesTest, SavedTextIsRefusedWhereItCannotBeWritten) {
   const fs::path readOnly = dir / "protected.txt";
-  WriteAll(readOnly, "keep");
+  WriteWholeFile(readOnly, "keep");
   chmod(readOnly.c_str(), 0444);
   for (const fs::path& refused : {readOnly, dir, dir / "no-folder" / "a.txt", fs::path()}) {
     EXPECT_FALSE(platform::WriteUserFile(refused, "text")) << refused;
   }
-  EXPECT_EQ(ReadAll(readOnly), "keep");
+  EXPECT_EQ(ReadWholeFile(readOnly), "keep");
 }
 
 }  // namespace

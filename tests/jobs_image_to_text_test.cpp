@@ -14,6 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using fake::WriteWholeFile;
 
 class ImageToTextTest : public fake::JobFixture {
  protected:
@@ -21,7 +22,7 @@ class ImageToTextTest : public fake::JobFixture {
 
   // Writes a PNG holding `text` through the text-file job.
   std::string MakePng(const std::string& name, const std::string& text) {
-    WriteFile(Path(name + ".txt"), text);
+    WriteWholeFile(Path(name + ".txt"), text);
     platform.requesterAnswers = {Path(name + ".txt"), Path(name + ".png")};
     codec::TextFileToImage(session);
     platform.calls.clear();

@@ -14,6 +14,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using fake::ReadWholeFile;
+using fake::WriteWholeFile;
 using platform::RequesterKind;
 
 constexpr std::uintmax_t kRefusedSize = 5'242'861;
@@ -31,7 +33,7 @@ TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
   StoreFolder(Folder("texts"), app::kTextFolder);
   StoreFolder(Folder("pngs"), app::kPngFolder);
   const std::string source = Path("texts/in.txt");
-  WriteFile(source, "line one\r\nline \xE9two\r\n");
+  WriteWholeFile(source, "line one\r\nline \xE9two\r\n");
   platform.requesterAnswers = {source, Path("out")};
 
   codec::TextFileToImage(session);
@@ -60,7 +62,7 @@ TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
 
 TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {
   StoreFolder(Folder("texts"), app::kTextFolder);
-  WriteFile(Path("pngs/in.txt"), "abc");
+  WriteWholeFile(Path("pngs/in.txt"), "abc");
   for (bool atOpen : {true, false}) {
     SCOPED_TRACE(atOpen ? "open" : "save");
     platform.requesterAnswers = atOpen ? std::deque<std::string>{""}
@@ -87,16 +89,16 @@ TEST_F(TextToImageTest, TypedNameOfAMissingFileEncodesTheEmptyText) {
 
 TEST_F(TextToImageTest, WriteProtectedTextFileIsConverted) {
   const std::string source = Path("texts/protected.txt");
-  WriteFile(source, "read only");
+  WriteWholeFile(source, "read only");
   chmod(source.c_str(), 0444);
   platform.requesterAnswers = {source, Path("pngs/out.png")};
   codec::TextFileToImage(session);
   EXPECT_EQ(Decode(Path("pngs/out.png")), "read only");
-  EXPECT_EQ(ReadFile(source), "read only");
+  EXPECT_EQ(ReadWholeFile(source), "read only");
 }
 
 TEST_F(TextToImageTest, SaveNamesFollowTheExtensionRule) {
-  WriteFile(Path("texts/in.txt"), "x");
+  WriteWholeFile(Path("texts/in.txt"), "x");
   const std::pair<const char*, const char*> cases[] = {
       {"pngs/a", "pngs/a.png"}, {"pngs/b.PNG", "pngs/b.PNG"}, {"pngs/c.jpg", "pngs/c.jpg.png"}};
   for (const auto& [answer, written] : cases) {
@@ -108,7 +110,7 @@ TEST_F(TextToImageTest, SaveNamesFollowTheExtensionRule) {
 
 TEST_F(TextToImageTest, FailedWriteShowsErrorAndIsNotCompleted) {
   StoreFolder(Folder("pngs"), app::kPngFolder);
-  WriteFile(Path("texts/in.txt"), "abc");
+  WriteWholeFile(Path("texts/in.txt"), "abc");
   fs::create_directories(dir / "texts" / "taken.png");
   platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
   codec::TextFileToImage(session);
@@ -122,7 +124,7 @@ TEST_F(TextToImageTest, FailedWriteShowsErrorAndIsNotCompleted) {
 
 TEST_F(TextToImageTest, TooLargeTextFileShowsAlertAndEndsTheProgram) {
   const std::string source = Path("texts/huge.txt");
-  WriteFile(source, "");
+  WriteWholeFile(source, "");
   fs::resize_file(source, kRefusedSize);
   platform.requesterAnswers = {source, Path("pngs/out.png")};
   const auto ended = fake::RunUntilEnd([&] { codec::TextFileToImage(session); });
@@ -135,8 +137,8 @@ TEST_F(TextToImageTest, TooLargeTextFileShowsAlertAndEndsTheProgram) {
 }
 
 TEST_F(TextToImageTest, SecondConversionLeavesOpaqueBlackAfterItsStream) {
-  WriteFile(Path("texts/long.txt"), std::string(2000, 'L'));
-  WriteFile(Path("texts/short.txt"), "s");
+  WriteWholeFile(Path("texts/long.txt"), std::string(2000, 'L'));
+  WriteWholeFile(Path("texts/short.txt"), "s");
   platform.requesterAnswers = {Path("texts/long.txt"), Path("pngs/long.png"), Path("texts/short.txt"),
                                Path("pngs/short.png")};
   codec::TextFileToImage(session);
@@ -198,11 +200,11 @@ TEST_F(TextToImageTest, TooLargeClipboardTextEndsTheProgramWithoutLeavingTheScra
 
 TEST_F(TextToImageTest, ClipboardJobEndsSilentlyWhenTheScratchFileIsALink) {
   const std::string victim = Path("victim");
-  WriteFile(victim, "keep");
+  WriteWholeFile(victim, "keep");
   fs::create_symlink(victim, session.state.ScratchPath);
   platform.clipboard = "secret";
   codec::ClipboardToImage(session);
-  EXPECT_EQ(ReadFile(victim), "keep");
+  EXPECT_EQ(ReadWholeFile(victim), "keep");
   EXPECT_TRUE(platform.messageBoxes.empty());
   EXPECT_TRUE(platform.requesters.empty());
   EXPECT_TRUE(StatusTexts().empty());

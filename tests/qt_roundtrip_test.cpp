@@ -10,9 +10,7 @@
 #include <QTimer>
 
 #include <deque>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <ostream>
 #include <string>
 
@@ -20,17 +18,13 @@
 #include "codec/jobs/image_to_text.h"
 #include "codec/jobs/text_to_image.h"
 #include "tests/support/qt_backend.h"
+#include "tests/support/temp_dir.h"
 #include "ui/session.h"
 
 namespace {
 
 constexpr int kPollMs = 20;          // how often the script looks at the screen
 constexpr int kMaxPolls = 50 * 120;  // a step that never comes fails the test instead of hanging it
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // One step of the user: it waits until `ready` holds, then acts.
 struct Step {
@@ -128,7 +122,7 @@ TEST_P(QtRoundTrip, TextComesBackByteForByteThroughTheRealDialogues) {
   const app::MessageCatalogue& texts = session.catalogue;
 
   const std::string source = folder + "source.txt";
-  std::ofstream(source, std::ios::binary) << GetParam().bytes;
+  fake::WriteWholeFile(source, GetParam().bytes);
 
   UserScript script({
       Choose(texts.MsgLoadText, source),
@@ -144,7 +138,7 @@ TEST_P(QtRoundTrip, TextComesBackByteForByteThroughTheRealDialogues) {
   codec::ImageToText(session);
 
   EXPECT_TRUE(script.done()) << "stuck at " << script.stuckAt();
-  EXPECT_EQ(ReadFile(folder + "saved.txt"), GetParam().bytes);
+  EXPECT_EQ(fake::ReadWholeFile(folder + "saved.txt"), GetParam().bytes);
   EXPECT_EQ(session.decodedText, GetParam().bytes);
 }
 

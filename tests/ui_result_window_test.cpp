@@ -14,6 +14,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using fake::ReadWholeFile;
+using fake::WriteWholeFile;
 using platform::GadgetKind;
 
 // A Windows-1252 text with CR LF line ends: what an old text file holds.
@@ -144,8 +146,8 @@ TEST_F(ResultWindowTest, SaveWritesTheBytesAndLeavesTheLastFolderAlone) {
   platform.requesterAnswers = {Path("out/notes"), Path("out/edited.TXT")};
   RunSteps({Click(ui::kSaveTextButton), EditThenClick("changed\nlines", ui::kSaveTextButton)});
 
-  EXPECT_EQ(ReadFile(Path("out/notes.txt")), kLatinText);
-  EXPECT_EQ(ReadFile(Path("out/edited.TXT")), "changed\r\nlines");
+  EXPECT_EQ(ReadWholeFile(Path("out/notes.txt")), kLatinText);
+  EXPECT_EQ(ReadWholeFile(Path("out/edited.TXT")), "changed\r\nlines");
   ASSERT_EQ(platform.requesters.size(), 2u);
   for (const platform::RequesterSpec& spec : platform.requesters) {
     EXPECT_EQ(spec.kind, platform::RequesterKind::Save);
@@ -175,7 +177,7 @@ TEST_F(ResultWindowTest, CancelledSaveSetsCanceledAndTheWindowStays) {
 
 TEST_F(ResultWindowTest, UnwritableSaveShowsTheErrorBox) {
   const std::string protectedFile = Path("texts/protected.txt");
-  WriteFile(protectedFile, "keep");
+  WriteWholeFile(protectedFile, "keep");
   chmod(protectedFile.c_str(), 0444);
   fs::create_directories(dir / "texts" / "folder.txt");
   platform.requesterAnswers = {protectedFile, Path("texts/folder.txt")};
@@ -185,7 +187,7 @@ TEST_F(ResultWindowTest, UnwritableSaveShowsTheErrorBox) {
     EXPECT_EQ(box.title, texts.MsgError);
     EXPECT_EQ(box.text, texts.MsgError);
   }
-  EXPECT_EQ(ReadFile(protectedFile), "keep");
+  EXPECT_EQ(ReadWholeFile(protectedFile), "keep");
 }
 
 TEST_F(ResultWindowTest, WindowThatCannotOpenIsReportedAndEndsTheJob) {

@@ -3,21 +3,19 @@
 
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/message_catalogue.h"
-#include "tests/support/fake_platform.h"
+#include "tests/support/session_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "tests/update/scripted_server.h"
-#include "tests/update/temp_dir.h"
 #include "ui/session.h"
 #include "ui/status_line.h"
 #include "update/check_for_update.h"
 
 namespace {
 
-using testing_update::ReadWholeFile;
+using fake::ReadWholeFile;
+using fake::TempDir;
 using testing_update::Reply;
 using testing_update::ScriptedServer;
-using testing_update::TempDir;
 
 constexpr const char* kInfoPath = "/fr/downloads/letterloom.txt";
 constexpr const char* kArchivePath = "/fr/downloads/letterloom.zip";
@@ -56,17 +54,7 @@ void PrintTo(const JobCase& c, std::ostream* out) { *out << c.name; }
 class UpdateJob : public testing::TestWithParam<JobCase> {
  protected:
   UpdateJob() : session(fake) {
-    session.state = app::MakeAppState(dir.path(), dir.path());
-    session.catalogue =
-        app::FillCatalogue(app::kEnglish, session.state.VersionString, session.state.ContactsText);
-    platform::WindowSpec window;
-    window.number = ui::kMainWindow;
-    fake.OpenWindow(window);
-    platform::GadgetSpec statusLine;
-    statusLine.window = ui::kMainWindow;
-    statusLine.number = ui::kStatusLineGadget;
-    statusLine.kind = platform::GadgetKind::StatusField;
-    fake.CreateGadget(statusLine);
+    fake::OpenStatusLineOnly(session, dir.Path());
     fake.SetGadgetText(ui::kStatusLineGadget, kIdleStatus);
     fake.onMessageBox = [this](const fake::MessageBoxCall&) {
       progressOpenAtBox.push_back(fake.IsWindowOpen(ui::kProgressWindow));
@@ -82,7 +70,7 @@ class UpdateJob : public testing::TestWithParam<JobCase> {
   }
 
   std::string Status() const { return fake.GetGadgetText(ui::kStatusLineGadget); }
-  std::string Archive() const { return dir.path() + update::kUpdateArchiveName; }
+  std::string Archive() const { return dir.Path() + update::kUpdateArchiveName; }
 
   TempDir dir;
   fake::FakePlatform fake;
@@ -119,7 +107,7 @@ TEST_P(UpdateJob, EndsAsTheUserShouldSee) {
     case Outcome::Declined: EXPECT_EQ(Status(), kIdleStatus); break;
     case Outcome::Saved:
       EXPECT_EQ(fake.messageBoxes[1].title, texts.MsgUpdateCaption);
-      EXPECT_EQ(fake.messageBoxes[1].text, texts.MsgUpdateSaved + dir.path());
+      EXPECT_EQ(fake.messageBoxes[1].text, texts.MsgUpdateSaved + dir.Path());
       EXPECT_EQ(fake.messageBoxes[1].type, platform::kMbOk);
       EXPECT_FALSE(progressOpenAtBox[1]);
       EXPECT_EQ(statusAtBox[1], texts.MsgDownloading);  // emptied only after the box
@@ -173,7 +161,7 @@ TEST_F(UpdateJob, WithoutAServerSaysSoInsteadOfUpToDate) {
 }
 
 TEST_F(UpdateJob, ReplacesAnOldArchiveOnlyWithAWholeOne) {
-  testing_update::WriteWholeFile(Archive(), "old");
+  fake::WriteWholeFile(Archive(), "old");
   {
     ScriptedServer cut({{kInfoPath, Served("*-2.1-*")}, {kArchivePath, kArchiveCutShort}});
     fake.messageBoxAnswers.push_back(platform::kAnswerYes);
@@ -184,7 +172,7 @@ TEST_F(UpdateJob, ReplacesAnOldArchiveOnlyWithAWholeOne) {
   fake.messageBoxAnswers.push_back(platform::kAnswerYes);
   Run(whole.Url(kInfoPath), whole.Url(kArchivePath));
   EXPECT_EQ(ReadWholeFile(Archive()), "PK archive bytes");
-  EXPECT_EQ(fake.messageBoxes.back().text, session.catalogue.MsgUpdateSaved + dir.path());
+  EXPECT_EQ(fake.messageBoxes.back().text, session.catalogue.MsgUpdateSaved + dir.Path());
   EXPECT_EQ(dir.Entries(), std::set<std::string>{update::kUpdateArchiveName});
 }
 

@@ -3,16 +3,16 @@
 
 #include <string>
 
+#include "tests/support/temp_dir.h"
 #include "tests/update/scripted_server.h"
-#include "tests/update/temp_dir.h"
 #include "update/http_client.h"
 
 namespace {
 
-using testing_update::ReadWholeFile;
+using fake::ReadWholeFile;
+using fake::TempDir;
 using testing_update::Reply;
 using testing_update::ScriptedServer;
-using testing_update::TempDir;
 using update::HttpError;
 
 // Short enough that a silent server ends a test quickly, long enough for a
@@ -43,7 +43,7 @@ TEST(DownloadToFile, SendsExactlyTheRequestOfTheProtocol) {
   TempDir dir;
   std::string url = "http://someone@127.0.0.1:" + std::to_string(server.port()) +
                     "/fr/downloads/letterloom.zip?from=2.0";
-  ExpectError(update::DownloadToFile(url, dir.path() + "a.zip", ShortLimits()), HttpError::None);
+  ExpectError(update::DownloadToFile(url, dir.Path() + "a.zip", ShortLimits()), HttpError::None);
   ASSERT_EQ(server.requests().size(), 1u);
   EXPECT_EQ(server.requests()[0],
             "GET /fr/downloads/letterloom.zip?from=2.0 HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1:" +
@@ -78,7 +78,7 @@ TEST_P(DownloadAnswer, SavesOnlyAWholeBody) {
   const AnswerCase& c = GetParam();
   ScriptedServer server({{"*", c.reply}});
   TempDir dir;
-  std::string destination = dir.path() + "letterloom_update.zip";
+  std::string destination = dir.Path() + "letterloom_update.zip";
   ExpectError(update::DownloadToFile(server.Url(kArchivePath), destination, ShortLimits()), c.error);
   if (c.error == HttpError::None) {
     EXPECT_EQ(dir.Entries(), std::set<std::string>{"letterloom_update.zip"});
@@ -161,8 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DownloadToFile, LeavesAnExistingArchiveAloneUnlessTheNewOneIsWhole) {
   TempDir dir;
-  std::string destination = dir.path() + "letterloom_update.zip";
-  testing_update::WriteWholeFile(destination, "old archive");
+  std::string destination = dir.Path() + "letterloom_update.zip";
+  fake::WriteWholeFile(destination, "old archive");
   {
     ScriptedServer cut({{"*", {Ok("Content-Length: 100\r\n", "partial")}}});
     ExpectError(update::DownloadToFile(cut.Url(kArchivePath), destination, ShortLimits()),
@@ -179,15 +179,15 @@ TEST(DownloadToFile, LeavesAnExistingArchiveAloneUnlessTheNewOneIsWhole) {
 TEST(DownloadToFile, FailsWhenTheFileCannotBeMade) {
   ScriptedServer server({{"*", {Ok("Content-Length: 2\r\n", "ok")}}});
   TempDir dir;
-  ExpectError(update::DownloadToFile(server.Url(kArchivePath), dir.path() + "missing/a.zip", ShortLimits()),
+  ExpectError(update::DownloadToFile(server.Url(kArchivePath), dir.Path() + "missing/a.zip", ShortLimits()),
               HttpError::File);
 }
 
 TEST(DownloadToFile, FailsWithoutAServer) {
   TempDir dir;
   std::string url = "http://127.0.0.1:" + std::to_string(testing_update::ClosedPort()) + "/a.zip";
-  ExpectError(update::DownloadToFile(url, dir.path() + "a.zip", ShortLimits()), HttpError::Connect);
-  ExpectError(update::DownloadToFile("ftp://127.0.0.1/a.zip", dir.path() + "a.zip", ShortLimits()),
+  ExpectError(update::DownloadToFile(url, dir.Path() + "a.zip", ShortLimits()), HttpError::Connect);
+  ExpectError(update::DownloadToFile("ftp://127.0.0.1/a.zip", dir.Path() + "a.zip", ShortLimits()),
               HttpError::BadUrl);
   EXPECT_TRUE(dir.Entries().empty());
 }
@@ -201,7 +201,7 @@ TEST(DownloadToFile, FollowsRedirectsWithTheSameRequestAndNeverSavesTheirBodies)
       {"/fr/downloads/latest.zip", {"HTTP/1.1 307 Temporary\r\nlocation: " + mirrorUrl + "\r\n\r\n"}},
   });
   TempDir dir;
-  std::string destination = dir.path() + "letterloom_update.zip";
+  std::string destination = dir.Path() + "letterloom_update.zip";
   ExpectError(update::DownloadToFile(server.Url("/old.zip"), destination, ShortLimits()), HttpError::None);
   EXPECT_EQ(ReadWholeFile(destination), "archive");
   std::string host = "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n";
@@ -218,7 +218,7 @@ TEST(DownloadToFile, FollowsRedirectsWithTheSameRequestAndNeverSavesTheirBodies)
 TEST(DownloadToFile, GivesUpAfterFiveRedirects) {
   ScriptedServer server({{"*", Reply("HTTP/1.1 308 Permanent\r\nLocation: /again\r\n\r\n")}});
   TempDir dir;
-  ExpectError(update::DownloadToFile(server.Url("/start"), dir.path() + "a.zip", ShortLimits()),
+  ExpectError(update::DownloadToFile(server.Url("/start"), dir.Path() + "a.zip", ShortLimits()),
               HttpError::BadRedirect);
   EXPECT_EQ(server.requests().size(), 1u + update::kMaxRedirects);
   EXPECT_TRUE(dir.Entries().empty());

@@ -4,9 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/message_catalogue.h"
-#include "tests/support/fake_platform.h"
+#include "tests/support/session_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "tests/update/nginx_server.h"
 #include "ui/session.h"
 #include "ui/status_line.h"
@@ -15,9 +14,9 @@
 
 namespace {
 
+using fake::ReadWholeFile;
+using fake::TempDir;
 using testing_update::NginxServer;
-using testing_update::ReadWholeFile;
-using testing_update::TempDir;
 
 constexpr const char* kInfoPath = "/fr/downloads/letterloom.txt";
 constexpr const char* kArchivePath = "/fr/downloads/letterloom.zip";
@@ -43,17 +42,7 @@ class WithNginx : public testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(server->error().empty()) << server->error();
-    session.state = app::MakeAppState(dir.path(), dir.path());
-    session.catalogue =
-        app::FillCatalogue(app::kEnglish, session.state.VersionString, session.state.ContactsText);
-    platform::WindowSpec window;
-    window.number = ui::kMainWindow;
-    fake.OpenWindow(window);
-    platform::GadgetSpec statusLine;
-    statusLine.window = ui::kMainWindow;
-    statusLine.number = ui::kStatusLineGadget;
-    statusLine.kind = platform::GadgetKind::StatusField;
-    fake.CreateGadget(statusLine);
+    fake::OpenStatusLineOnly(session, dir.Path());
   }
 
   void RunJob(const std::string& infoPath, const std::string& archivePath, bool yes) {
@@ -64,7 +53,7 @@ class WithNginx : public testing::Test {
     fake.FlushPosted();
   }
 
-  std::string Archive() const { return dir.path() + update::kUpdateArchiveName; }
+  std::string Archive() const { return dir.Path() + update::kUpdateArchiveName; }
 
   static std::unique_ptr<NginxServer> server;
   TempDir dir;
@@ -112,7 +101,7 @@ TEST_F(WithNginx, DownloadsTheOfferedArchiveDirectlyOrThroughARedirect) {
     EXPECT_EQ(fake.messageBoxes[0].text,
               "Version 2.1" + session.catalogue.MsgUpdateOnline + session.catalogue.MsgWhatsNew);
     if (c.saved) {
-      EXPECT_EQ(fake.messageBoxes[1].text, session.catalogue.MsgUpdateSaved + dir.path());
+      EXPECT_EQ(fake.messageBoxes[1].text, session.catalogue.MsgUpdateSaved + dir.Path());
       EXPECT_TRUE(ReadWholeFile(Archive()) == ArchiveBytes()) << "the archive differs";
     } else {
       EXPECT_EQ(fake.messageBoxes[1].title, session.catalogue.MsgError);

@@ -1,54 +1,29 @@
-// Test fixtures for the codec: temporary folders, PNG files made with libpng, and PNG inspection.
+// Test fixtures for the codec: PNG files made with libpng, PNG inspection, and files as bytes.
 #pragma once
 
 #include <png.h>
 #include <zlib.h>
 
+#include <csetjmp>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace codec_fixtures {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A fresh folder under the system's temporary folder, removed with all it holds.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "letterloom-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
-  const std::filesystem::path& Path() const { return m_path; }
-
- private:
-  std::filesystem::path m_path;
-};
-
-inline Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// Every byte of the file; empty when it cannot be read.
+inline Bytes ReadBytes(const std::string& path) {
+  const std::string bytes = fake::ReadWholeFile(path);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-  WriteFile(path, Bytes(text.begin(), text.end()));
+// Replaces the file's content with `bytes`.
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  fake::WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // What a PNG fixture holds: `rows` are the raw samples of each row as

@@ -1,20 +1,19 @@
 // A session on the fake backend over a real temporary folder, for the conversion and result-window tests.
 #pragma once
 
-#include <stdlib.h>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
-#include "app/core/message_catalogue.h"
 #include "app/core/settings_file.h"
 #include "codec/image_loader.h"
 #include "codec/stream_decoder.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/session_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "ui/session.h"
 #include "ui/status_line.h"
 
@@ -24,30 +23,10 @@ namespace fake {
 // the status line, so the tests can read what the jobs show there.
 class JobFixture : public ::testing::Test {
  protected:
-  JobFixture() {
-    char pattern[] = "/tmp/letterloom-jobs-XXXXXX";
-    dir = mkdtemp(pattern);
-    session.state = app::MakeAppState(dir.string(), dir.string());
-    session.catalogue = app::FillCatalogue(app::kEnglish, "2.0 beta6", "contacts");
-    platform.OpenWindow({ui::kMainWindow, "main", 640, 359, 0, true, 0, 0});
-    platform::GadgetSpec status;
-    status.window = ui::kMainWindow;
-    status.number = ui::kStatusLineGadget;
-    status.kind = platform::GadgetKind::StatusField;
-    platform.CreateGadget(status);
-  }
-  ~JobFixture() override { std::filesystem::remove_all(dir); }
+  JobFixture() { OpenStatusLineOnly(session, temp.Path()); }
 
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-  std::string Folder(const std::string& name) const { return (dir / name).string() + "/"; }
-
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
+  std::string Path(const std::string& name) const { return temp.File(name); }
+  std::string Folder(const std::string& name) const { return temp.File(name) + "/"; }
 
   // The status line once every blink has run to its end.
   std::string FinalStatus() {
@@ -89,7 +68,8 @@ class JobFixture : public ::testing::Test {
     return std::find(platform.calls.begin(), platform.calls.end(), line) != platform.calls.end();
   }
 
-  std::filesystem::path dir;
+  TempDir temp;
+  const std::filesystem::path dir = temp.Root();  // the same folder, for `dir / name`
   FakePlatform platform;
   ui::Session session{platform};
 };

@@ -1,12 +1,35 @@
-// A session on the fake backend with the state and texts the windows read, for window tests.
+// Sessions on the fake backend: one with the state and texts the windows read, for window
+// tests, and one whose main window holds only the status line, for the jobs.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "app/core/app_state.h"
+#include "app/core/message_catalogue.h"
 #include "tests/support/fake_platform.h"
 #include "ui/session.h"
+#include "ui/status_line.h"
 
 namespace fake {
+
+// Gives `session` the state of a start in `folder` (start and temporary
+// directory both) with the English texts, and opens window 0 holding only
+// the status line (gadget 7), where a job shows how it is going.
+inline void OpenStatusLineOnly(ui::Session& session, const std::string& folder) {
+  session.state = app::MakeAppState(folder, folder);
+  session.catalogue =
+      app::FillCatalogue(app::kEnglish, session.state.VersionString, session.state.ContactsText);
+  platform::WindowSpec window;
+  window.number = ui::kMainWindow;
+  session.platform.OpenWindow(window);
+  platform::GadgetSpec statusLine;
+  statusLine.window = ui::kMainWindow;
+  statusLine.number = ui::kStatusLineGadget;
+  statusLine.kind = platform::GadgetKind::StatusField;
+  session.platform.CreateGadget(statusLine);
+}
 
 // Each text is distinct, so a test sees which one reached a gadget.
 class SessionFixture : public ::testing::Test {

@@ -3,11 +3,10 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/temp_dir.h"
 
 namespace fake {
 
@@ -16,37 +15,21 @@ inline const std::string kDefaultSettings =
     "[Fran\xE7" "ais]\r\nLNG = 0\r\n[English]\r\nLNG = 0\r\n[Deutsch]\r\nLNG = 0\r\n"
     "[LASTDIR]\r\nc:\\\r\nc:\\\r\n";
 
-class TempSettingsDir {
+class TempSettingsDir : public TempDir {
  public:
-  TempSettingsDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "letterloom-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-  }
+  // The settings file may have been made read-only; give it back its owner's rights.
   ~TempSettingsDir() {
     std::error_code ignored;
     std::filesystem::permissions(SettingsPath(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(m_path, ignored);
   }
-  TempSettingsDir(const TempSettingsDir&) = delete;
-  TempSettingsDir& operator=(const TempSettingsDir&) = delete;
 
-  // The directory with a trailing separator.
-  std::string Path() const { return m_path + "/"; }
-  std::string SettingsPath() const { return Path() + "prefs.lng"; }
+  std::string SettingsPath() const { return File("prefs.lng"); }
 
-  void WriteSettings(const std::string& bytes) const {
-    std::ofstream(SettingsPath(), std::ios::binary | std::ios::trunc) << bytes;
-  }
-  std::string ReadSettings() const {
-    std::ifstream in(SettingsPath(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  void WriteSettings(const std::string& bytes) const { WriteWholeFile(SettingsPath(), bytes); }
+  std::string ReadSettings() const { return ReadWholeFile(SettingsPath()); }
   // No write bits at all: read-only also for root.
   void MakeSettingsReadOnly() const { chmod(SettingsPath().c_str(), 0444); }
-
- private:
-  std::string m_path;
 };
 
 }  // namespace fake

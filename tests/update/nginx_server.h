@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "tests/update/scripted_server.h"
-#include "tests/update/temp_dir.h"
 
 extern char** environ;
 
@@ -36,11 +36,11 @@ class NginxServer {
       return;
     }
     for (const auto& [path, content] : files) {
-      std::filesystem::path file = m_dir.path() + "www" + path;
+      std::filesystem::path file = m_dir.Path() + "www" + path;
       std::filesystem::create_directories(file.parent_path());
-      WriteWholeFile(file.string(), content);
+      fake::WriteWholeFile(file.string(), content);
     }
-    std::filesystem::create_directories(m_dir.path() + "temp");
+    std::filesystem::create_directories(m_dir.Path() + "temp");
     for (int attempt = 0; attempt < kStartAttempts && m_pid <= 0; ++attempt) Start();
   }
 
@@ -63,8 +63,8 @@ class NginxServer {
   static constexpr int kReadyPollMs = 25;
 
   std::string Config() const {
-    std::string text = ReadWholeFile(std::string(LETTERLOOM_TEST_SOURCE_DIR) + "/update/nginx.conf.in");
-    std::string prefix = m_dir.path();
+    std::string text = fake::ReadWholeFile(std::string(LETTERLOOM_TEST_SOURCE_DIR) + "/update/nginx.conf.in");
+    std::string prefix = m_dir.Path();
     prefix.pop_back();
     // Workers of a root master would run as an unprivileged user that
     // cannot read the private temp directory.
@@ -87,9 +87,9 @@ class NginxServer {
 
   void Start() {
     m_port = ClosedPort();
-    std::string conf = m_dir.path() + "nginx.conf";
-    WriteWholeFile(conf, Config());
-    std::string prefix = m_dir.path();
+    std::string conf = m_dir.Path() + "nginx.conf";
+    fake::WriteWholeFile(conf, Config());
+    std::string prefix = m_dir.Path();
     std::string errorLog = prefix + "error.log";
     std::vector<std::string> args = {kNginxPath, "-p", prefix, "-c", conf, "-e", errorLog};
     std::vector<char*> argv;
@@ -102,7 +102,7 @@ class NginxServer {
     }
     for (int poll = 0; poll < kReadyPolls; ++poll) {
       if (::waitpid(pid, nullptr, WNOHANG) == pid) {
-        m_error = "nginx ended at once; see its log: " + ReadWholeFile(errorLog);
+        m_error = "nginx ended at once; see its log: " + fake::ReadWholeFile(errorLog);
         return;
       }
       if (Answers()) {
@@ -114,7 +114,7 @@ class NginxServer {
     }
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
-    m_error = "nginx did not open its port; see its log: " + ReadWholeFile(errorLog);
+    m_error = "nginx did not open its port; see its log: " + fake::ReadWholeFile(errorLog);
   }
 
   bool Answers() const {
@@ -128,7 +128,7 @@ class NginxServer {
     return ok;
   }
 
-  TempDir m_dir;
+  fake::TempDir m_dir;
   std::string m_error;
   int m_port = 0;
   pid_t m_pid = -1;
