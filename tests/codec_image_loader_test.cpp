@@ -1,4 +1,6 @@
 // Loading: every PNG colour type and depth, interlaced twins, damaged data, bitmaps, icons, JPEG.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
@@ -251,6 +253,9 @@ TEST(LoadImage, FailedLoadReleasesTheOldImage) {
   fake::WriteWholeFile(dir.File("text.png"), "just some text");
   EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.File("text.png")));
   EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.Root().string()));  // a folder
+  // A pipe nobody writes to: opening it must not wait for a writer.
+  ASSERT_EQ(mkfifo(dir.File("pipe.png").c_str(), 0600), 0);
+  EXPECT_FALSE(LoadImageFile(store, WorkImage, dir.File("pipe.png")));
 }
 
 // A bitmap file: `bits` 8 (palette of 256 grey levels), 24 or 32; rows bottom-up.
