@@ -2,6 +2,7 @@
 #include "app/core/app_state.h"
 
 #include "app/core/message_catalogue.h"
+#include "codec/version.h"
 #include "platform/files.h"
 
 #ifndef LETTERLOOM_UPDATE_HOST
@@ -12,7 +13,6 @@ namespace app {
 namespace {
 
 constexpr char kPathSeparator = '/';
-constexpr const char* kVersionString = "2.0 beta6";
 constexpr const char* kUpdateInfoPath = "/fr/downloads/letterloom.txt";
 constexpr const char* kUpdateArchivePath = "/fr/downloads/letterloom.zip";
 constexpr const char* kSettingsFileName = "prefs.lng";
@@ -34,7 +34,7 @@ const char* UpdateHost() { return LETTERLOOM_UPDATE_HOST; }
 
 AppState MakeAppState(const std::string& currentDirectory, const std::string& tempDirectory) {
   AppState state;
-  state.VersionString = kVersionString;
+  state.VersionString = codec::kVersionText;
   const std::string server = std::string("http://") + UpdateHost();
   state.UpdateInfoUrl = server + kUpdateInfoPath;
   state.UpdateArchiveUrl = server + kUpdateArchivePath;
