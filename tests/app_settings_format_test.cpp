@@ -41,6 +41,15 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"ShortMarkIsText", "\xEF\xBB", "\xEF\xBB = \r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(SettingsRender, EightBitFileStartingWithTheMarkBytesIsReadBackAsWritten) {
+  // The mark's bytes after a blank: an 8-bit key, not a UTF-8 file.
+  const SettingsContent content = ParseSettings(" \xEF\xBB\xBFkey=1\r\nname=caf\xE9\r\n");
+  ASSERT_EQ(content.encoding, SettingsEncoding::EightBit);
+  const SettingsContent reread = ParseSettings(RenderSettings(content));
+  EXPECT_EQ(reread.encoding, SettingsEncoding::EightBit);
+  EXPECT_EQ(reread.entries, content.entries);
+}
+
 // A document with keys before the first group, repeated groups and keys.
 const std::string kLookupFile =
     "top = before groups\r\n"

@@ -81,6 +81,11 @@ std::string RenderSettings(const SettingsContent& content) {
     }
     out.append(kLineEnd);
   }
+  // An 8-bit file whose first key starts with the mark's bytes would be read
+  // back as UTF-8; a leading blank, skipped on reading, keeps it 8-bit.
+  if (content.encoding == SettingsEncoding::EightBit && out.starts_with(kByteOrderMark)) {
+    out.insert(0, 1, ' ');
+  }
   return out;
 }
 
