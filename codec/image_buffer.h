@@ -3,8 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -17,17 +19,24 @@ inline constexpr int kMaxImageSide = 32767;
 
 enum class DrawMode : int { Default = 0, AlphaChannel = 8 };
 
-// Bytes that a resize leaves unset (assign or value-initialise to clear them):
-// a loader that overwrites every byte need not clear 5 MB first.
+// Pixel storage that comes from calloc and that a resize does not write
+// again: fresh storage reads as 0 without being touched, so a loader that
+// overwrites every byte costs no clearing pass, and the rows a damaged or
+// hostile file never delivers cost no memory (the kernel hands out zero
+// pages only when written).
 template <class T>
-struct UnsetAllocator : std::allocator<T> {
+struct ZeroedAllocator {
+  using value_type = T;
+  ZeroedAllocator() = default;
   template <class U>
-  struct rebind {
-    using other = UnsetAllocator<U>;
-  };
-  UnsetAllocator() = default;
-  template <class U>
-  UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+  ZeroedAllocator(const ZeroedAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    if (n > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
+    void* p = std::calloc(n, sizeof(T));
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
   template <class U>
   void construct(U* p) noexcept {
     ::new (static_cast<void*>(p)) U;
@@ -36,8 +45,12 @@ struct UnsetAllocator : std::allocator<T> {
   void construct(U* p, Args&&... args) {
     ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
   }
+  template <class U>
+  friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator<U>&) noexcept {
+    return true;
+  }
 };
-using PixelBytes = std::vector<std::uint8_t, UnsetAllocator<std::uint8_t>>;
+using PixelBytes = std::vector<std::uint8_t, ZeroedAllocator<std::uint8_t>>;
 
 // One image: W x H pixels of 24 or 32 bits (8 for a palette bitmap until
 // drawing widens it). `pixels` holds W * H * 4 bytes, rows top-down, each

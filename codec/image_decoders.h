@@ -29,10 +29,9 @@ DecodeOutcome ReadBmp(ByteSource& source, Image& image);
 // which drawing cannot begin; its pixels are not decoded (all 0).
 DecodeOutcome ReadIcon(ByteSource& source, Image& image);
 
-// Sets `image` to W x H of `depth` with every byte 0 (or unset when not
-// `cleared`), with room for `slack` more bytes; false when a side is not
-// 1..32767 or memory fails.
-bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack = 0,
-                   bool cleared = true);
+// Sets `image` to W x H of `depth` with every byte 0, with room for `slack`
+// more bytes (also 0); false when a side is not 1..32767 or memory fails.
+// Memory is taken only as rows are written.
+bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack = 0);
 
 }  // namespace codec

@@ -47,8 +47,7 @@ bool Load(ImageStore& store, int number, ByteSource& source) {
 
 }  // namespace
 
-bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack,
-                   bool cleared) {
+bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack) {
   const std::size_t bytes = ImageBytes(width, height);
   if (bytes == 0) return false;
   image.width = width;
@@ -56,9 +55,11 @@ bool AllocateImage(Image& image, int width, int height, int depth, std::size_t s
   image.depth = depth;
   image.drawable = true;
   try {
+    // Fresh storage reads as 0 (see ZeroedAllocator): clearing costs nothing,
+    // and rows that a short file never delivers take no memory.
+    image.pixels = PixelBytes();
     image.pixels.reserve(bytes + slack);
-    if (cleared) image.pixels.assign(bytes, 0);
-    else image.pixels.resize(bytes);
+    image.pixels.resize(bytes);
   } catch (const std::bad_alloc&) {
     image.pixels = {};
     return false;

@@ -200,9 +200,10 @@ PlainRead ReadPlainRows(ByteSource& source, Image& image) {
     }
     std::memmove(pixels + y * rowBytes, scanline + 1, rowBytes);
   }
+  // Past the whole rows lie the moved-over remains of the scanlines read;
+  // beyond what was inflated the storage is still untouched zero.
+  std::fill(pixels + rows * rowBytes, pixels + std::min(made, bytes), std::uint8_t{0});
   image.pixels.resize(bytes);
-  std::fill(image.pixels.begin() + static_cast<std::ptrdiff_t>(rows * rowBytes),
-            image.pixels.end(), std::uint8_t{0});
   return damaged ? PlainRead::Damaged : PlainRead::Done;
 }
 
@@ -212,8 +213,7 @@ DecodeOutcome ReadPng(ByteSource& source, Image& image) {
   PngReader reader;
   if (!OpenWithLibpng(reader, source)) return DecodeOutcome::Declined;
   const std::size_t slack = reader.plain ? static_cast<std::size_t>(reader.height) : 0;
-  // The direct path writes or clears every byte itself.
-  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack, !reader.plain)) {
+  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack)) {
     ReleasePng(reader);
     return DecodeOutcome::Failed;
   }

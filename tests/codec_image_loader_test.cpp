@@ -398,5 +398,16 @@ TEST(LoadImage, JpegLoadsAsTwentyFourBits) {
   EXPECT_FALSE(LoadImageMemory(store, WorkImage, cut.data(), cut.size()));
 }
 
+TEST(LoadImage, CutJpegKeepsTheRowsReadSoFarAndMakesUpNoRest) {
+  const Bytes jpeg = MakeJpeg(512, 2048, {200, 40, 90, 0});  // big enough that data outweighs the header
+  const Bytes cut(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2));
+  ImageStore store;
+  ASSERT_TRUE(LoadImageMemory(store, WorkImage, cut.data(), cut.size()));
+  ASSERT_TRUE(store.StartDrawing(WorkImage));
+  EXPECT_NEAR(PixelOf(store, 5, 1).r, 200, 3);
+  const Rgba last = PixelOf(store, 5, 2047);
+  EXPECT_EQ(last.r + last.g + last.b, 0) << "the rows after the break stay 0";
+}
+
 }  // namespace
 }  // namespace codec
