@@ -1,6 +1,9 @@
 // The numbered image store: creation, replacement and the drawing state.
 #include "codec/image_buffer.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <new>
 #include <utility>
 
@@ -10,6 +13,21 @@ namespace {
 constexpr std::uint8_t kOpaque = 255;
 constexpr std::size_t kAlphaOffset = 3;
 }  // namespace
+
+void* AllocatePixelBytes(std::size_t bytes) {
+  if (!StorageStartsZeroed(bytes)) return std::malloc(bytes == 0 ? 1 : bytes);
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return p == MAP_FAILED ? nullptr : p;
+}
+
+void FreePixelBytes(void* p, std::size_t bytes) noexcept {
+  if (p == nullptr) return;
+  if (StorageStartsZeroed(bytes)) {
+    ::munmap(p, bytes);
+  } else {
+    std::free(p);
+  }
+}
 
 std::size_t ImageBytes(int width, int height) {
   if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) return 0;

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <new>
@@ -19,24 +18,30 @@ inline constexpr int kMaxImageSide = 32767;
 
 enum class DrawMode : int { Default = 0, AlphaChannel = 8 };
 
-// Pixel storage that comes from calloc and that a resize does not write
-// again: fresh storage reads as 0 without being touched, so a loader that
-// overwrites every byte costs no clearing pass, and the rows a damaged or
-// hostile file never delivers cost no memory (the kernel hands out zero
-// pages only when written).
+// Pixel storage that a resize leaves unset, so that a loader which writes
+// every byte costs no clearing pass. Small blocks come from the heap (fast
+// reuse between loads) and hold whatever was there; blocks of
+// kLazyZeroBytes or more are mapped from the system and read as 0 untouched,
+// so the rows that a short or hostile file claims but never delivers cost no
+// memory (the kernel backs a page only when it is written).
+inline constexpr std::size_t kLazyZeroBytes = std::size_t(64) << 20;
+inline bool StorageStartsZeroed(std::size_t bytes) { return bytes >= kLazyZeroBytes; }
+void* AllocatePixelBytes(std::size_t bytes);
+void FreePixelBytes(void* p, std::size_t bytes) noexcept;
+
 template <class T>
-struct ZeroedAllocator {
+struct PixelAllocator {
   using value_type = T;
-  ZeroedAllocator() = default;
+  PixelAllocator() = default;
   template <class U>
-  ZeroedAllocator(const ZeroedAllocator<U>&) noexcept {}
+  PixelAllocator(const PixelAllocator<U>&) noexcept {}
   T* allocate(std::size_t n) {
     if (n > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
-    void* p = std::calloc(n, sizeof(T));
+    void* p = AllocatePixelBytes(n * sizeof(T));
     if (p == nullptr) throw std::bad_alloc();
     return static_cast<T*>(p);
   }
-  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+  void deallocate(T* p, std::size_t n) noexcept { FreePixelBytes(p, n * sizeof(T)); }
   template <class U>
   void construct(U* p) noexcept {
     ::new (static_cast<void*>(p)) U;
@@ -46,11 +51,11 @@ struct ZeroedAllocator {
     ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
   }
   template <class U>
-  friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator<U>&) noexcept {
+  friend bool operator==(const PixelAllocator&, const PixelAllocator<U>&) noexcept {
     return true;
   }
 };
-using PixelBytes = std::vector<std::uint8_t, ZeroedAllocator<std::uint8_t>>;
+using PixelBytes = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
 
 // One image: W x H pixels of 24 or 32 bits (8 for a palette bitmap until
 // drawing widens it). `pixels` holds W * H * 4 bytes, rows top-down, each

@@ -29,9 +29,10 @@ DecodeOutcome ReadBmp(ByteSource& source, Image& image);
 // which drawing cannot begin; its pixels are not decoded (all 0).
 DecodeOutcome ReadIcon(ByteSource& source, Image& image);
 
-// Sets `image` to W x H of `depth` with every byte 0, with room for `slack`
-// more bytes (also 0); false when a side is not 1..32767 or memory fails.
-// Memory is taken only as rows are written.
-bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack = 0);
+// Sets `image` to W x H of `depth` with every byte 0 (or unset when not
+// `cleared`: the caller writes every byte), with room for `slack` more
+// bytes; false when a side is not 1..32767 or memory fails.
+bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack = 0,
+                   bool cleared = true);
 
 }  // namespace codec

@@ -1,6 +1,7 @@
 // Chooses the loader for an image's data: bitmap, icon, then the decoder list.
 #include "codec/image_loader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <new>
@@ -47,7 +48,8 @@ bool Load(ImageStore& store, int number, ByteSource& source) {
 
 }  // namespace
 
-bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack) {
+bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack,
+                   bool cleared) {
   const std::size_t bytes = ImageBytes(width, height);
   if (bytes == 0) return false;
   image.width = width;
@@ -55,11 +57,12 @@ bool AllocateImage(Image& image, int width, int height, int depth, std::size_t s
   image.depth = depth;
   image.drawable = true;
   try {
-    // Fresh storage reads as 0 (see ZeroedAllocator): clearing costs nothing,
-    // and rows that a short file never delivers take no memory.
     image.pixels = PixelBytes();
     image.pixels.reserve(bytes + slack);
     image.pixels.resize(bytes);
+    if (cleared && !StorageStartsZeroed(image.pixels.capacity())) {
+      std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t{0});
+    }
   } catch (const std::bad_alloc&) {
     image.pixels = {};
     return false;

@@ -200,9 +200,10 @@ PlainRead ReadPlainRows(ByteSource& source, Image& image) {
     }
     std::memmove(pixels + y * rowBytes, scanline + 1, rowBytes);
   }
-  // Past the whole rows lie the moved-over remains of the scanlines read;
-  // beyond what was inflated the storage is still untouched zero.
-  std::fill(pixels + rows * rowBytes, pixels + std::min(made, bytes), std::uint8_t{0});
+  // Past the whole rows lie the moved-over remains of the scanlines read,
+  // and then unset storage, unless it is the kind that starts as 0.
+  const std::size_t written = StorageStartsZeroed(image.pixels.capacity()) ? std::min(made, bytes) : bytes;
+  std::fill(pixels + rows * rowBytes, pixels + written, std::uint8_t{0});
   image.pixels.resize(bytes);
   return damaged ? PlainRead::Damaged : PlainRead::Done;
 }
@@ -213,7 +214,8 @@ DecodeOutcome ReadPng(ByteSource& source, Image& image) {
   PngReader reader;
   if (!OpenWithLibpng(reader, source)) return DecodeOutcome::Declined;
   const std::size_t slack = reader.plain ? static_cast<std::size_t>(reader.height) : 0;
-  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack)) {
+  // The direct path writes or clears every byte itself.
+  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack, !reader.plain)) {
     ReleasePng(reader);
     return DecodeOutcome::Failed;
   }

@@ -1,9 +1,11 @@
 // Loading: every PNG colour type and depth, interlaced twins, damaged data, bitmaps, icons, JPEG.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -242,6 +244,55 @@ TEST(LoadImage, DamagedOrHostileHeadersAreRefused) {
   const Bytes wide = codec_fixtures::MakePng(MakeSpec(kKinds[0], kMaxImageSide + 1, 1, false));
   ASSERT_FALSE(wide.empty());
   EXPECT_FALSE(LoadImageMemory(store, WorkImage, wide.data(), wide.size()));
+}
+
+// Resident memory of this process in bytes.
+std::size_t ResidentBytes() {
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  unsigned long size = 0, resident = 0;
+  if (statm != nullptr) {
+    if (std::fscanf(statm, "%lu %lu", &size, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// One PNG chunk: length, type, data, CRC.
+void AppendChunk(Bytes& png, const char* type, const Bytes& data) {
+  const auto put32 = [&png](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<std::uint8_t>(v >> shift));
+  };
+  put32(static_cast<std::uint32_t>(data.size()));
+  Bytes typed(type, type + 4);
+  typed.insert(typed.end(), data.begin(), data.end());
+  png.insert(png.end(), typed.begin(), typed.end());
+  put32(static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+}
+
+TEST(LoadImage, TinyFileClaimingAHugePictureTakesNoMemoryForTheRowsItLacks) {
+  constexpr std::uint32_t kSide = 8192;  // 256 MiB of RGBA claimed by a file of a few dozen bytes
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes header = {0, 0, 0x20, 0, 0, 0, 0x20, 0, 8, 6, 0, 0, 0};
+  AppendChunk(png, "IHDR", header);
+  Bytes row(2 * (1 + kSide * 4), 0x41);  // two whole rows, each behind filter byte 0 (None)
+  row[0] = 0;
+  row[1 + kSide * 4] = 0;
+  Bytes packed(compressBound(row.size()));
+  uLongf packedSize = packed.size();
+  ASSERT_EQ(compress(packed.data(), &packedSize, row.data(), row.size()), Z_OK);
+  packed.resize(packedSize);
+  AppendChunk(png, "IDAT", packed);
+  AppendChunk(png, "IEND", {});
+  const std::size_t before = ResidentBytes();
+  ImageStore store;
+  ASSERT_TRUE(LoadImageMemory(store, WorkImage, png.data(), png.size()));
+  EXPECT_EQ(store.ImageWidth(WorkImage), int(kSide));
+  // The whole rows delivered take memory; the 8190 rows claimed beyond them do not.
+  EXPECT_LT(ResidentBytes(), before + (std::size_t(16) << 20));
+  ASSERT_TRUE(store.StartDrawing(WorkImage));
+  EXPECT_EQ(store.GetPixel(kSide - 1, 1), PackRgba(0x41, 0x41, 0x41, 0));
+  EXPECT_EQ(store.GetPixel(0, 2), 0u);
+  EXPECT_EQ(store.GetPixel(7, 4000), 0u);
 }
 
 TEST(LoadImage, FailedLoadReleasesTheOldImage) {
