@@ -36,40 +36,37 @@ constexpr Flag kFlags[] = {
 
 void CreateFlagButton(ui::Session& session, const Flag& flag) {
   ui::LoadEmbeddedPicture(session, flag.image, flag.picture());
-  platform::GadgetSpec spec;
-  spec.window = kLanguageWindow;
-  spec.number = flag.gadget;
-  spec.kind = platform::GadgetKind::ImageButton;
-  spec.x = flag.x;
-  spec.width = kFlagWidth;
-  spec.height = kFlagHeight;
-  spec.image = flag.image;
-  session.platform.CreateGadget(spec);
+  session.platform.CreateGadget({.window = kLanguageWindow,
+                                 .number = flag.gadget,
+                                 .kind = platform::GadgetKind::ImageButton,
+                                 .x = flag.x,
+                                 .width = kFlagWidth,
+                                 .height = kFlagHeight,
+                                 .text = {},
+                                 .image = flag.image});
   session.platform.SetGadgetToolTip(flag.gadget, flag.language);
 }
 
 void CreateExitButton(ui::Session& session) {
-  platform::GadgetSpec spec;
-  spec.window = kLanguageWindow;
-  spec.number = kExitButton;
-  spec.kind = platform::GadgetKind::Button;
-  spec.y = 30;
-  spec.width = 115;
-  spec.height = 25;
-  spec.text = kExitCaption;
-  session.platform.CreateGadget(spec);
+  session.platform.CreateGadget({.window = kLanguageWindow,
+                                 .number = kExitButton,
+                                 .kind = platform::GadgetKind::Button,
+                                 .y = 30,
+                                 .width = 115,
+                                 .height = 25,
+                                 .text = kExitCaption});
   // The tip's handle is not needed again: the tip goes with its window.
   ui::AddBalloonTip(session, kLanguageWindow, kExitButton, kExitTip);
 }
 
 bool OpenLanguageWindow(ui::Session& session) {
-  platform::WindowSpec window;
-  window.number = kLanguageWindow;
-  window.title = kTitle;
-  window.clientWidth = kClientWidth;
-  window.clientHeight = kClientHeight;
-  window.style = platform::kTitleBar;
-  if (!session.platform.OpenWindow(window)) return false;
+  if (!session.platform.OpenWindow({.number = kLanguageWindow,
+                                    .title = kTitle,
+                                    .clientWidth = kClientWidth,
+                                    .clientHeight = kClientHeight,
+                                    .style = platform::kTitleBar})) {
+    return false;
+  }
   for (const Flag& flag : kFlags) CreateFlagButton(session, flag);
   CreateExitButton(session);
   return true;

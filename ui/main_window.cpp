@@ -19,16 +19,8 @@ constexpr const char* kInfoCaption = "?";
 
 platform::GadgetSpec Gadget(int number, platform::GadgetKind kind, int x, int y, int width,
                             int height, std::string text) {
-  platform::GadgetSpec spec;
-  spec.window = kMainWindow;
-  spec.number = number;
-  spec.kind = kind;
-  spec.x = x;
-  spec.y = y;
-  spec.width = width;
-  spec.height = height;
-  spec.text = std::move(text);
-  return spec;
+  return {.window = kMainWindow, .number = number, .kind = kind, .x = x, .y = y,
+          .width = width, .height = height, .text = std::move(text)};
 }
 
 platform::GadgetSpec FlatButton(int number, int x, int y, int width, int height, std::string text) {
@@ -104,13 +96,14 @@ void DispatchGadget(Session& session, const MainJobs& jobs, int gadget) {
 
 bool OpenMainWindow(Session& session) {
   platform::Platform& platform = session.platform;
-  platform::WindowSpec window;
-  window.number = kMainWindow;
-  window.title = kTitlePrefix + session.state.VersionString;
-  window.clientWidth = kClientWidth;
-  window.clientHeight = kClientHeight;
-  window.style = platform::kTitleBar | platform::kSystemMenu | platform::kMinimizeBox;
-  if (!platform.OpenWindow(window)) return false;
+  if (!platform.OpenWindow({.number = kMainWindow,
+                            .title = kTitlePrefix + session.state.VersionString,
+                            .clientWidth = kClientWidth,
+                            .clientHeight = kClientHeight,
+                            .style = platform::kTitleBar | platform::kSystemMenu |
+                                     platform::kMinimizeBox})) {
+    return false;
+  }
 
   // A banner that fails to decode leaves an empty image gadget; nothing is reported.
   LoadEmbeddedPicture(session, kBannerPictureImage, resources::BannerPicture());

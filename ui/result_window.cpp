@@ -22,31 +22,27 @@ constexpr const char* kSavedTitle = "Info";
 constexpr const char* kTextExtension = "txt";
 
 bool OpenResultWindow(Session& session) {
-  platform::WindowSpec spec;
-  spec.number = kResultWindow;
-  spec.title = kResultTitle;
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
-  spec.style = platform::kTitleBar | platform::kSystemMenu;
-  spec.centred = false;
-  spec.x = kWindowX;
-  spec.y = kWindowY;
-  return session.platform.OpenWindow(spec);
+  return session.platform.OpenWindow({.number = kResultWindow,
+                                      .title = kResultTitle,
+                                      .clientWidth = kClientWidth,
+                                      .clientHeight = kClientHeight,
+                                      .style = platform::kTitleBar | platform::kSystemMenu,
+                                      .centred = false,
+                                      .x = kWindowX,
+                                      .y = kWindowY});
 }
 
 bool CreateGadget(Session& session, int number, platform::GadgetKind kind, int y, int height,
                   const std::string& text) {
-  platform::GadgetSpec spec;
-  spec.window = kResultWindow;
-  spec.number = number;
-  spec.kind = kind;
-  spec.x = 5;
-  spec.y = y;
-  spec.width = 630;
-  spec.height = height;
-  spec.text = text;
-  spec.flat = kind == platform::GadgetKind::Button;
-  return session.platform.CreateGadget(spec);
+  return session.platform.CreateGadget({.window = kResultWindow,
+                                        .number = number,
+                                        .kind = kind,
+                                        .x = 5,
+                                        .y = y,
+                                        .width = 630,
+                                        .height = height,
+                                        .text = text,
+                                        .flat = kind == platform::GadgetKind::Button});
 }
 
 bool CreateResultGadgets(Session& session) {

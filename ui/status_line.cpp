@@ -54,24 +54,22 @@ void BlinkStatus(Session& session, const std::string& text) {
 
 void OpenProgressWindow(Session& session) {
   platform::Platform& platform = session.platform;
-  platform::WindowSpec window;
-  window.number = kProgressWindow;
-  window.clientWidth = kProgressWidth;
-  window.clientHeight = kProgressHeight;
-  window.style = platform::kPopup;
-  if (!platform.OpenWindow(window)) return;
-
-  platform::GadgetSpec text;
-  text.window = kProgressWindow;
-  text.number = kProgressTextGadget;
-  text.kind = platform::GadgetKind::Text;
-  text.x = 5;
-  text.y = 5;
-  text.width = 280;
-  text.height = 20;
-  text.text = session.catalogue.MsgPleaseWait;
-  text.centred = true;
-  platform.CreateGadget(text);
+  if (!platform.OpenWindow({.number = kProgressWindow,
+                            .title = {},  // no title bar at all
+                            .clientWidth = kProgressWidth,
+                            .clientHeight = kProgressHeight,
+                            .style = platform::kPopup})) {
+    return;
+  }
+  platform.CreateGadget({.window = kProgressWindow,
+                         .number = kProgressTextGadget,
+                         .kind = platform::GadgetKind::Text,
+                         .x = 5,
+                         .y = 5,
+                         .width = 280,
+                         .height = 20,
+                         .text = session.catalogue.MsgPleaseWait,
+                         .centred = true});
 
   platform.LoadFont(app::kProgressFontNumber, kProgressFont);
   platform.SetGadgetFont(kProgressTextGadget, app::kProgressFontNumber);
