@@ -18,10 +18,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "app/core/message_catalogue.h"
+#include "app/message_catalogue.h"
 #include "codec/encode_stream.h"
 #include "codec/image_loader.h"
-#include "codec/jobs/image_to_text.h"
+#include "jobs/image_to_text.h"
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
 #include "platform/qt/editor_widget.h"
@@ -201,7 +201,7 @@ Figures Measure(BenchPlatform& bench, ui::Session& session, const std::string& p
   };
   for (int run = 0; run < kRuns; ++run) {
     const Clock::time_point start = Clock::now();
-    codec::ImageToText(session);
+    jobs::ImageToText(session);
     window.push_back(Ms(bench.shown - start));
     if (session.decodedText.size() != bytes) std::fprintf(stderr, "result held %zu bytes\n", session.decodedText.size());
   }

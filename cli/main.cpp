@@ -16,7 +16,7 @@
 #include "codec/image_loader.h"
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
-#include "codec/version.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (args.size() == 1 && args[0] == "--version") {
-    std::printf("%s %s\n", kProgram, codec::kVersionText);
+    std::printf("%s %s\n", kProgram, resources::kVersionText);
     return kExitOk;
   }
   if (args.size() == 3 && args[0] == "encode") return Encode(args[1], args[2]);

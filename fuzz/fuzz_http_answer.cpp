@@ -6,25 +6,25 @@
 #include <cstring>
 #include <string_view>
 
-#include "update/byte_source.h"
+#include "sysio/timed_reader.h"
 #include "update/http_answer.h"
 
 namespace {
 
 // Delivers the bytes in pieces whose sizes come from a small cycle, then
 // reports the connection closed; it never waits.
-class FuzzSource : public update::ByteSource {
+class FuzzSource : public sysio::TimedReader {
  public:
   FuzzSource(std::string_view bytes, std::uint8_t pieceSeed) : m_bytes(bytes), m_seed(pieceSeed) {}
 
-  update::ReadResult Read(char* buffer, std::size_t capacity, int) override {
-    if (m_bytes.empty()) return {update::ReadStatus::Closed, 0};
+  sysio::TimedRead Read(char* buffer, std::size_t capacity, int) override {
+    if (m_bytes.empty()) return {sysio::ReadStatus::Closed, 0};
     std::size_t piece = 1 + (m_seed + m_reads++ * 7) % 64;
     if (m_seed & 0x80) piece = capacity;
     const std::size_t size = std::min({piece, capacity, m_bytes.size()});
     std::memcpy(buffer, m_bytes.data(), size);
     m_bytes.remove_prefix(size);
-    return {update::ReadStatus::Data, size};
+    return {sysio::ReadStatus::Data, size};
   }
 
  private:

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/core/settings_format.h"
+#include "app/settings_format.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The start-up language check against real settings files and a scripted language window.
-#include "app/core/language_check.h"
+#include "app/language_check.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/message_catalogue.h"
-#include "app/core/settings_file.h"
+#include "app/message_catalogue.h"
+#include "app/settings_file.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/temp_settings_dir.h"
 

@@ -1,5 +1,5 @@
 // The message catalogue: every key in every language, the composed texts and the wording quirks.
-#include "app/core/message_catalogue.h"
+#include "app/message_catalogue.h"
 
 #include <gtest/gtest.h>
 

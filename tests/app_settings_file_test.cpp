@@ -1,12 +1,12 @@
 // The settings file on disk: last-folder memory, the language choice, write protection and the atomic rewrite.
-#include "app/core/settings_file.h"
+#include "app/settings_file.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "app/core/message_catalogue.h"
+#include "app/message_catalogue.h"
 #include "tests/support/temp_settings_dir.h"
 
 namespace app {
@@ -110,7 +110,7 @@ TEST_F(SettingsFileTest, FileDeletedWhileRunning) {
 TEST_F(SettingsFileTest, FailedRewriteLeavesTheOldFile) {
   dir.WriteSettings(kEnglishChosen);
   SettingsFile settings([](int fd, std::string_view content) {
-    platform::WriteAll(fd, content.substr(0, 10));  // a short write, then the disk is full
+    sysio::WriteAll(fd, content.substr(0, 10));  // a short write, then the disk is full
     return false;
   });
   ASSERT_TRUE(settings.Open(dir.SettingsPath()));

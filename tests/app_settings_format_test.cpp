@@ -1,5 +1,5 @@
 // The settings file's parse, lookup, write and render rules, fed as bytes.
-#include "app/core/settings_format.h"
+#include "app/settings_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The program-wide state after start-up and the paths built from the two folders.
-#include "app/core/app_state.h"
+#include "app/app_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "app/core/message_catalogue.h"
+#include "app/message_catalogue.h"
 #include "tests/support/fake_platform.h"
 
 namespace app {

@@ -1,5 +1,5 @@
 // ImageToText on the fake backend: the requester, the silent ends, the hand-over to the result window.
-#include "codec/jobs/image_to_text.h"
+#include "jobs/image_to_text.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "codec/jobs/text_to_image.h"
+#include "jobs/text_to_image.h"
 #include "tests/support/job_fixture.h"
 #include "ui/result_window.h"
 
@@ -24,7 +24,7 @@ class ImageToTextTest : public fake::JobFixture {
   std::string MakePng(const std::string& name, const std::string& text) {
     WriteWholeFile(Path(name + ".txt"), text);
     platform.requesterAnswers = {Path(name + ".txt"), Path(name + ".png")};
-    codec::TextFileToImage(session);
+    jobs::TextFileToImage(session);
     platform.calls.clear();
     platform.requesters.clear();
     platform.FlushPosted();
@@ -39,7 +39,7 @@ class ImageToTextTest : public fake::JobFixture {
       platform.PushClose(ui::kResultWindow);
       platform.onIdle = nullptr;
     };
-    codec::ImageToText(session);
+    jobs::ImageToText(session);
     return shown;
   }
 };
@@ -75,7 +75,7 @@ TEST_F(ImageToTextTest, CancelledRequesterEndsSilently) {
   StoreFolder(Folder("pngs"), app::kPngFolder);
   session.decodedText = "older text";
   platform.requesterAnswers = {""};
-  codec::ImageToText(session);
+  jobs::ImageToText(session);
   EXPECT_FALSE(Called("OpenWindow 15"));
   EXPECT_FALSE(Called("OpenWindow 11"));
   EXPECT_TRUE(platform.messageBoxes.empty());
@@ -85,7 +85,7 @@ TEST_F(ImageToTextTest, CancelledRequesterEndsSilently) {
 
 TEST_F(ImageToTextTest, UnopenablePathEndsSilently) {
   platform.requesterAnswers = {Path("no-folder/x.png")};
-  codec::ImageToText(session);
+  jobs::ImageToText(session);
   EXPECT_FALSE(Called("OpenWindow 15"));
   EXPECT_TRUE(platform.messageBoxes.empty());
 }

@@ -1,5 +1,5 @@
 // TextFileToImage and ClipboardToImage on the fake backend, over real files.
-#include "codec/jobs/text_to_image.h"
+#include "jobs/text_to_image.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,7 +36,7 @@ TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
   WriteWholeFile(source, "line one\r\nline \xE9two\r\n");
   platform.requesterAnswers = {source, Path("out")};
 
-  codec::TextFileToImage(session);
+  jobs::TextFileToImage(session);
 
   ASSERT_EQ(platform.requesters.size(), 2u);
   const platform::RequesterSpec& open = platform.requesters[0];
@@ -68,7 +68,7 @@ TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {
     platform.requesterAnswers = atOpen ? std::deque<std::string>{""}
                                        : std::deque<std::string>{Path("pngs/in.txt"), ""};
     platform.textChanges.clear();
-    codec::TextFileToImage(session);
+    jobs::TextFileToImage(session);
     EXPECT_EQ(FinalStatus(), texts.MsgCanceled);
     EXPECT_FALSE(Called("OpenWindow 15"));
     // Only a text that was read is remembered.
@@ -80,7 +80,7 @@ TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {
 
 TEST_F(TextToImageTest, TypedNameOfAMissingFileEncodesTheEmptyText) {
   platform.requesterAnswers = {Path("texts/new.txt"), Path("pngs/empty.png")};
-  codec::TextFileToImage(session);
+  jobs::TextFileToImage(session);
   EXPECT_TRUE(fs::is_regular_file(Path("texts/new.txt")));
   EXPECT_EQ(Decode(Path("pngs/empty.png")), "");
   EXPECT_EQ(session.images.ImageWidth(codec::WorkImage), 160);
@@ -92,7 +92,7 @@ TEST_F(TextToImageTest, WriteProtectedTextFileIsConverted) {
   WriteWholeFile(source, "read only");
   chmod(source.c_str(), 0444);
   platform.requesterAnswers = {source, Path("pngs/out.png")};
-  codec::TextFileToImage(session);
+  jobs::TextFileToImage(session);
   EXPECT_EQ(Decode(Path("pngs/out.png")), "read only");
   EXPECT_EQ(ReadWholeFile(source), "read only");
 }
@@ -103,7 +103,7 @@ TEST_F(TextToImageTest, SaveNamesFollowTheExtensionRule) {
       {"pngs/a", "pngs/a.png"}, {"pngs/b.PNG", "pngs/b.PNG"}, {"pngs/c.jpg", "pngs/c.jpg.png"}};
   for (const auto& [answer, written] : cases) {
     platform.requesterAnswers = {Path("texts/in.txt"), Path(answer)};
-    codec::TextFileToImage(session);
+    jobs::TextFileToImage(session);
     EXPECT_EQ(Decode(Path(written)), "x") << answer;
   }
 }
@@ -113,7 +113,7 @@ TEST_F(TextToImageTest, FailedWriteShowsErrorAndIsNotCompleted) {
   WriteWholeFile(Path("texts/in.txt"), "abc");
   fs::create_directories(dir / "texts" / "taken.png");
   platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
-  codec::TextFileToImage(session);
+  jobs::TextFileToImage(session);
   ASSERT_EQ(platform.messageBoxes.size(), 1u);
   EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
   EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError);
@@ -127,7 +127,7 @@ TEST_F(TextToImageTest, TooLargeTextFileShowsAlertAndEndsTheProgram) {
   WriteWholeFile(source, "");
   fs::resize_file(source, kRefusedSize);
   platform.requesterAnswers = {source, Path("pngs/out.png")};
-  const auto ended = fake::RunUntilEnd([&] { codec::TextFileToImage(session); });
+  const auto ended = fake::RunUntilEnd([&] { jobs::TextFileToImage(session); });
   EXPECT_EQ(ended, 0);
   ASSERT_EQ(platform.messageBoxes.size(), 1u);
   EXPECT_EQ(platform.messageBoxes[0].title, "Alert");
@@ -141,8 +141,8 @@ TEST_F(TextToImageTest, SecondConversionLeavesOpaqueBlackAfterItsStream) {
   WriteWholeFile(Path("texts/short.txt"), "s");
   platform.requesterAnswers = {Path("texts/long.txt"), Path("pngs/long.png"), Path("texts/short.txt"),
                                Path("pngs/short.png")};
-  codec::TextFileToImage(session);
-  codec::TextFileToImage(session);
+  jobs::TextFileToImage(session);
+  jobs::TextFileToImage(session);
   EXPECT_EQ(Decode(Path("pngs/short.png")), "s");
   const codec::Image* image = session.images.Find(codec::WorkImage);
   ASSERT_NE(image, nullptr);
@@ -161,7 +161,7 @@ TEST_F(TextToImageTest, ClipboardTextBecomesAPngAndItsScratchFileGoes) {
   StoreFolder(Folder("pngs"), app::kPngFolder);
   platform.clipboard = std::string("first\r\nsecond\0ignored", 21);
   platform.requesterAnswers = {Path("texts/clip")};
-  codec::ClipboardToImage(session);
+  jobs::ClipboardToImage(session);
 
   EXPECT_EQ(Decode(Path("texts/clip.png")), "first\r\nsecond");
   EXPECT_FALSE(fs::exists(session.state.ScratchPath));
@@ -178,7 +178,7 @@ TEST_F(TextToImageTest, ClipboardWithoutTextShowsTheErrorBox) {
   for (const std::optional<std::string>& clipboard : {std::optional<std::string>(), std::optional<std::string>("")}) {
     platform.clipboard = clipboard;
     platform.messageBoxes.clear();
-    codec::ClipboardToImage(session);
+    jobs::ClipboardToImage(session);
     ASSERT_EQ(platform.messageBoxes.size(), 1u);
     EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
     EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgClipboardEmpty);
@@ -191,7 +191,7 @@ TEST_F(TextToImageTest, TooLargeClipboardTextEndsTheProgramWithoutLeavingTheScra
   platform.clipboard = std::string(kRefusedSize, 'x');
   bool scratchAtAlert = true;
   platform.onMessageBox = [&](const fake::MessageBoxCall&) { scratchAtAlert = fs::exists(session.state.ScratchPath); };
-  const auto ended = fake::RunUntilEnd([&] { codec::ClipboardToImage(session); });
+  const auto ended = fake::RunUntilEnd([&] { jobs::ClipboardToImage(session); });
   EXPECT_EQ(ended, 0);
   ASSERT_EQ(platform.messageBoxes.size(), 1u);
   EXPECT_EQ(platform.messageBoxes[0].title, "Alert");
@@ -203,7 +203,7 @@ TEST_F(TextToImageTest, ClipboardJobEndsSilentlyWhenTheScratchFileIsALink) {
   WriteWholeFile(victim, "keep");
   fs::create_symlink(victim, session.state.ScratchPath);
   platform.clipboard = "secret";
-  codec::ClipboardToImage(session);
+  jobs::ClipboardToImage(session);
   EXPECT_EQ(ReadWholeFile(victim), "keep");
   EXPECT_TRUE(platform.messageBoxes.empty());
   EXPECT_TRUE(platform.requesters.empty());

@@ -14,9 +14,9 @@
 #include <ostream>
 #include <string>
 
-#include "app/core/message_catalogue.h"
-#include "codec/jobs/image_to_text.h"
-#include "codec/jobs/text_to_image.h"
+#include "app/message_catalogue.h"
+#include "jobs/image_to_text.h"
+#include "jobs/text_to_image.h"
 #include "tests/support/qt_backend.h"
 #include "tests/support/temp_dir.h"
 #include "ui/session.h"
@@ -134,8 +134,8 @@ TEST_P(QtRoundTrip, TextComesBackByteForByteThroughTheRealDialogues) {
       AcceptBox("Info"),
       {"close", [] { return QApplication::activeModalWidget() == nullptr; }, [] { ResultWindow()->close(); }},
   });
-  codec::TextFileToImage(session);
-  codec::ImageToText(session);
+  jobs::TextFileToImage(session);
+  jobs::ImageToText(session);
 
   EXPECT_TRUE(script.done()) << "stuck at " << script.stuckAt();
   EXPECT_EQ(fake::ReadWholeFile(folder + "saved.txt"), GetParam().bytes);

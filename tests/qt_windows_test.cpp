@@ -14,10 +14,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/core/app_state.h"
-#include "app/core/language_check.h"
-#include "app/core/message_catalogue.h"
-#include "app/language_window.h"
+#include "app/app_state.h"
+#include "app/language_check.h"
+#include "app/message_catalogue.h"
+#include "ui/language_window.h"
 #include "tests/support/qt_backend.h"
 #include "tests/support/temp_settings_dir.h"
 #include "ui/main_window.h"
@@ -145,7 +145,7 @@ TEST(QtWindowsChild, DISABLED_FirstStartMainWindowAndCloseDuringBlink) {
   platform->LoadFont(app::kSmallFontNumber, session.state.SmallFont);
   std::deque<Step> steps = FirstStartScript(session);
   RunScript(&steps);
-  app::LanguageCheck(session.state, *platform, [&session] { return app::ShowLanguageWindow(session); });
+  app::LanguageCheck(session.state, *platform, [&session] { return ui::ShowLanguageWindow(session); });
   session.catalogue =
       app::FillCatalogue(session.state.ChosenLanguage, session.state.VersionString, session.state.ContactsText);
   Check(ui::OpenMainWindow(session), "main window opens");

@@ -1,7 +1,7 @@
 // The info button's job: the credits panel that takes the place of the buttons.
 #include "ui/main_window.h"
 
-#include "app/core/app_state.h"
+#include "app/app_state.h"
 #include "ui/palette.h"
 #include "ui/status_line.h"
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/core/app_state.h"
+#include "app/app_state.h"
 #include "resources/embedded.h"
 #include "ui/embedded_picture.h"
 #include "ui/palette.h"

@@ -1,7 +1,7 @@
 // The file requesters and the error box that the conversion jobs and the result window share.
 #include "ui/requesters.h"
 
-#include "app/core/settings_file.h"
+#include "app/settings_file.h"
 
 namespace ui {
 

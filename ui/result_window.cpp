@@ -1,8 +1,8 @@
 // The result window: its gadgets, its nested loop, copying and saving DecodedText.
 #include "ui/result_window.h"
 
-#include "app/core/settings_file.h"
-#include "platform/user_file.h"
+#include "app/settings_file.h"
+#include "sysio/user_file.h"
 #include "ui/file_name.h"
 #include "ui/requesters.h"
 #include "ui/status_line.h"
@@ -75,7 +75,7 @@ void SaveDecodedText(Session& session, const ShownText& shown) {
     return;
   }
   path = AddMissingExtension(path, kTextExtension);
-  if (!platform::WriteUserFile(path, session.decodedText)) {
+  if (!sysio::WriteUserFile(path, session.decodedText)) {
     ShowErrorBox(session);
     return;
   }

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/message_catalogue.h"
+#include "app/app_state.h"
+#include "app/message_catalogue.h"
 #include "codec/image_buffer.h"
 #include "codec/pixel_stream.h"
 #include "platform/platform.h"

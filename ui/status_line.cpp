@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/core/app_state.h"
+#include "app/app_state.h"
 #include "ui/palette.h"
 
 namespace ui {

@@ -45,8 +45,8 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-HttpError ErrorOf(ReadStatus status) {
-  return status == ReadStatus::TimedOut ? HttpError::Timeout : HttpError::Closed;
+HttpError ErrorOf(sysio::ReadStatus status) {
+  return status == sysio::ReadStatus::TimedOut ? HttpError::Timeout : HttpError::Closed;
 }
 
 // Applies one "Name: value" header line to head.
@@ -110,7 +110,7 @@ std::optional<std::uint64_t> ParseChunkSize(std::string_view line) {
   return size;
 }
 
-AnswerReader::AnswerReader(ByteSource& source, const Limits& limits, std::size_t pieceBytes)
+AnswerReader::AnswerReader(sysio::TimedReader& source, const Limits& limits, std::size_t pieceBytes)
     : m_source(source), m_limits(limits), m_pieceBytes(pieceBytes) {}
 
 int AnswerReader::HeadMillisecondsLeft() const {
@@ -119,8 +119,8 @@ int AnswerReader::HeadMillisecondsLeft() const {
 
 HttpError AnswerReader::FillBuffer(int timeoutMs) {
   std::vector<char> piece(m_pieceBytes);
-  ReadResult result = m_source.Read(piece.data(), piece.size(), timeoutMs);
-  if (result.status != ReadStatus::Data) return ErrorOf(result.status);
+  sysio::TimedRead result = m_source.Read(piece.data(), piece.size(), timeoutMs);
+  if (result.status != sysio::ReadStatus::Data) return ErrorOf(result.status);
   m_buffer.append(piece.data(), result.size);
   return HttpError::None;
 }
@@ -181,8 +181,8 @@ HttpError AnswerReader::CopyBytes(std::uint64_t count, const BodySink& sink) {
       continue;
     }
     std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, piece.size()));
-    ReadResult result = m_source.Read(piece.data(), want, m_limits.pieceMs);
-    if (result.status != ReadStatus::Data) return ErrorOf(result.status);
+    sysio::TimedRead result = m_source.Read(piece.data(), want, m_limits.pieceMs);
+    if (result.status != sysio::ReadStatus::Data) return ErrorOf(result.status);
     HttpError error = sink(piece.data(), result.size);
     if (error != HttpError::None) return error;
     count -= result.size;
@@ -216,9 +216,9 @@ HttpError AnswerReader::ReadUntilClose(std::uint64_t maxBytes, const BodySink& s
   m_buffer.clear();
   std::vector<char> piece(m_pieceBytes);
   while (error == HttpError::None) {
-    ReadResult result = m_source.Read(piece.data(), piece.size(), m_limits.closeDelimitedPieceMs);
-    if (result.status == ReadStatus::Closed || result.status == ReadStatus::TimedOut) break;
-    if (result.status == ReadStatus::Failed) return HttpError::Closed;
+    sysio::TimedRead result = m_source.Read(piece.data(), piece.size(), m_limits.closeDelimitedPieceMs);
+    if (result.status == sysio::ReadStatus::Closed || result.status == sysio::ReadStatus::TimedOut) break;
+    if (result.status == sysio::ReadStatus::Failed) return HttpError::Closed;
     total += result.size;
     if (total > maxBytes) return HttpError::TooLarge;
     error = sink(piece.data(), result.size);

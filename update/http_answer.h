@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "update/byte_source.h"
+#include "sysio/timed_reader.h"
 #include "update/http_error.h"
 #include "update/http_limits.h"
 
@@ -44,7 +44,7 @@ std::optional<std::uint64_t> ParseChunkSize(std::string_view line);
 // arrive within limits.answerMs; later reads ask for at most pieceBytes.
 class AnswerReader {
  public:
-  AnswerReader(ByteSource& source, const Limits& limits, std::size_t pieceBytes);
+  AnswerReader(sysio::TimedReader& source, const Limits& limits, std::size_t pieceBytes);
 
   // Reads the status line and the headers up to the empty line. Errors:
   // Timeout, Closed, BadStatus, BadHeader (over-long line, more than
@@ -69,7 +69,7 @@ class AnswerReader {
   HttpError ReadUntilClose(std::uint64_t maxBytes, const BodySink& sink);
   int HeadMillisecondsLeft() const;
 
-  ByteSource& m_source;
+  sysio::TimedReader& m_source;
   Limits m_limits;
   std::size_t m_pieceBytes;
   std::string m_buffer;  // bytes received but not yet used

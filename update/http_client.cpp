@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "update/http_answer.h"
-#include "update/socket_stream.h"
+#include "sysio/socket_stream.h"
 
 namespace update {
 namespace {
@@ -101,6 +101,16 @@ class TempFile {
   bool m_committed = false;
 };
 
+HttpError ErrorOf(sysio::SocketError error) {
+  switch (error) {
+    case sysio::SocketError::None: return HttpError::None;
+    case sysio::SocketError::Resolve: return HttpError::Resolve;
+    case sysio::SocketError::Connect: return HttpError::Connect;
+    case sysio::SocketError::Send: return HttpError::Send;
+  }
+  return HttpError::Send;
+}
+
 // Called with the reader once a 200 answer's head is read; reads the body.
 using OkHandler = std::function<HttpError(AnswerReader&, const AnswerHead&)>;
 
@@ -111,13 +121,15 @@ HttpError Exchange(const std::string& url, const std::string& extraHeaders,
   std::optional<Url> target = SplitUrl(url);
   if (!target) return HttpError::BadUrl;
   for (int redirects = 0;; ++redirects) {
-    SocketStream stream;
-    HttpError error = stream.Connect(target->host, target->port, limits);
-    if (error == HttpError::None) error = stream.SendAll(BuildRequest(*target, extraHeaders), limits);
-    if (error != HttpError::None) return error;
+    sysio::SocketStream stream;
+    sysio::SocketError sent = stream.Connect(target->host, target->port, limits.connectMs);
+    if (sent == sysio::SocketError::None) {
+      sent = stream.SendAll(BuildRequest(*target, extraHeaders), limits.sendMs, limits.sendRetryMs);
+    }
+    if (sent != sysio::SocketError::None) return ErrorOf(sent);
     AnswerReader reader(stream, limits, pieceBytes);
     AnswerHead head;
-    error = reader.ReadHead(head);
+    HttpError error = reader.ReadHead(head);
     if (error != HttpError::None) return error;
     if (head.status == 200) return onOk(reader, head);
     if (!IsRedirect(head.status) || head.location.empty()) return HttpError::NotOk;

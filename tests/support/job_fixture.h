@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/settings_file.h"
+#include "app/settings_file.h"
 #include "codec/image_loader.h"
 #include "codec/stream_decoder.h"
 #include "tests/support/fake_platform.h"

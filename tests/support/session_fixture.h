@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/message_catalogue.h"
+#include "app/app_state.h"
+#include "app/message_catalogue.h"
 #include "tests/support/fake_platform.h"
 #include "ui/session.h"
 #include "ui/status_line.h"

@@ -1,0 +1,96 @@
+// Opening, rewriting and the last-folder and language-choice operations of the settings file.
+#include "app/settings_file.h"
+
+namespace app {
+namespace {
+
+std::string FolderPart(const std::string& path) {
+  const auto separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? std::string{} : path.substr(0, separator + 1);
+}
+
+const char* LastFolderKey(int kind) {
+  switch (kind) {
+    case kTextFolder: return kLastDirTextKey;
+    case kPngFolder: return kLastDirPngKey;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+SettingsFile::~SettingsFile() { Close(); }
+
+bool SettingsFile::Open(const std::string& path) {
+  Close();
+  m_path = path;
+  m_held = Held::Missing;
+  const sysio::FileAccess access = sysio::ProbeFileAccess(path);
+  if (access == sysio::FileAccess::Unavailable) return false;
+  const auto bytes = sysio::ReadWholeFile(path);
+  if (!bytes) return false;
+  m_document = SettingsDocument(ParseSettings(*bytes));
+  m_held = access == sysio::FileAccess::ReadWrite ? Held::ReadWrite : Held::ReadOnly;
+  return true;
+}
+
+void SettingsFile::WriteSetting(std::string_view key, std::string_view value) {
+  m_document.WriteSetting(key, value);
+  m_written = true;
+}
+
+CloseResult SettingsFile::Close() {
+  const Held held = m_held;
+  const bool written = m_written;
+  const std::string path = std::move(m_path);
+  SettingsDocument document = std::move(m_document);
+  m_document = SettingsDocument();
+  m_path.clear();
+  m_held = Held::Nothing;
+  m_written = false;
+
+  if (held == Held::Nothing || !written) return CloseResult::Unchanged;
+  // A file that was read-only at opening, or has become write-protected
+  // since, keeps its content; replacing it by a rename would change it.
+  if (held == Held::ReadOnly || sysio::IsWriteProtected(path)) return CloseResult::Lost;
+  const std::string bytes = RenderSettings(document.content());
+  return sysio::ReplaceFileAtomically(path, bytes, m_writer) ? CloseResult::Written
+                                                                : CloseResult::Failed;
+}
+
+bool CreateDefaultSettings(const std::string& path) {
+  if (sysio::IsWriteProtected(path)) return false;
+  return sysio::ReplaceFileAtomically(path, kDefaultSettings);
+}
+
+std::string LanguageGroupName(const std::string& language) { return Utf8ToLatin1(language); }
+
+std::string ReadLastFolder(AppState& state, int kind) {
+  SettingsFile settings;
+  settings.Open(state.SettingsPath);
+  settings.SelectGroup(kLastDirGroup);
+  if (const char* key = LastFolderKey(kind)) state.CurrentFolder = settings.ReadSetting(key, "");
+  settings.Close();
+  return state.CurrentFolder;
+}
+
+std::string StoreLastFolder(AppState& state, const std::string& path, int kind) {
+  const std::string folder = FolderPart(path);
+  state.CurrentFolder = folder;
+  SettingsFile settings;
+  settings.Open(state.SettingsPath);
+  settings.SelectGroup(kLastDirGroup);
+  if (const char* key = LastFolderKey(kind)) settings.WriteSetting(key, folder);
+  settings.Close();
+  return folder;
+}
+
+bool StoreLanguageChoice(const AppState& state, const std::string& language) {
+  SettingsFile settings;
+  settings.Open(state.SettingsPath);
+  settings.SelectGroup(LanguageGroupName(language));
+  settings.WriteSetting(kLanguageKey, "1");
+  return settings.Close() == CloseResult::Written;
+}
+
+}  // namespace app

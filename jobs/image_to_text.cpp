@@ -1,0 +1,33 @@
+// ImageToText: the requester, the readability test, the decode and the hand-over to the result window.
+#include "jobs/image_to_text.h"
+
+#include "app/settings_file.h"
+#include "codec/image_loader.h"
+#include "codec/stream_decoder.h"
+#include "sysio/user_file.h"
+#include "ui/requesters.h"
+#include "ui/result_window.h"
+#include "ui/status_line.h"
+
+namespace jobs {
+
+void ImageToText(ui::Session& session) {
+  const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kPngFolder,
+                                          session.catalogue.MsgLoadPng, session.catalogue.MsgImagePattern);
+
+  session.decodedText.clear();
+  codec::LoadImageFile(session.images, codec::WorkImage, path);  // a failed load leaves no image: an empty text
+  // Only a read is needed, so a write-protected PNG converts as well.
+  if (!sysio::OpenOrCreateForReading(path)) return;
+
+  ui::OpenProgressWindow(session);
+  if (session.images.StartDrawing(codec::WorkImage)) {
+    session.decodedText = codec::DecodeStream(session.images);
+    session.images.StopDrawing();
+  }
+  session.images.FreeImage(codec::WorkImage);
+  app::StoreLastFolder(session.state, path, app::kPngFolder);
+  ui::RunResultWindow(session);
+}
+
+}  // namespace jobs
