@@ -119,6 +119,13 @@ std::string TempPath() {
   return name;
 }
 
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
+}
+
 }  // namespace
 
 int main() {
@@ -126,15 +133,17 @@ int main() {
   const std::string path = TempPath();
   if (path.empty()) return 1;
 
-  codec::ImageStore store;
   codec::PixelList pixels;
+  codec::Result<codec::Image> drawn;
+  codec::Result<std::string> png;
   auto encode = [&] {
     codec::ReadStreamBytes(text, pixels);
-    codec::DrawStream(store, codec::WorkImage, pixels, text.size());
-    codec::WritePng(store, codec::WorkImage, path);
+    drawn = codec::DrawStreamImage(pixels, text.size());
+    png = codec::EncodePng(drawn.value);
   };
   encode();
-  const std::vector<std::uint8_t> raw = RawRows(*store.Find(codec::WorkImage));
+  if (!png.ok() || !WriteFile(path, png.value)) return 1;
+  const std::vector<std::uint8_t> raw = RawRows(drawn.value);
   std::vector<std::uint8_t> packed(compressBound(raw.size()));
   uLongf packedSize = 0;
   auto compressFloor = [&] {
@@ -148,11 +157,7 @@ int main() {
   };
   std::string decoded;
   auto decode = [&] {
-    codec::LoadImageFile(store, codec::WorkImage, path);
-    store.StartDrawing(codec::WorkImage);
-    decoded = codec::DecodeStream(store);
-    store.StopDrawing();
-    store.FreeImage(codec::WorkImage);
+    decoded = codec::DecodeText(codec::LoadImageFile(path).value);
   };
 
   std::vector<double> encodeMs, compressMs, decodeMs, uncompressMs;
@@ -174,7 +179,7 @@ int main() {
   const double decodeMedian = Median(decodeMs), uncompressMedian = Median(uncompressMs);
   std::printf("text: %zu bytes of prose, picture 1280 x 1024, zlib stream %lu bytes\n",
               text.size(), static_cast<unsigned long>(packedSize));
-  std::printf("encode (read, draw, WritePng)     %8.1f ms   floor compress2 level 9 %8.1f ms   ratio %.3f\n",
+  std::printf("encode (read, draw, EncodePng)    %8.1f ms   floor compress2 level 9 %8.1f ms   ratio %.3f\n",
               encodeMedian, compressMedian, encodeMedian / compressMedian);
   std::printf("decode (load, walk into text)     %8.1f ms   floor uncompress        %8.1f ms   ratio %.3f\n",
               decodeMedian, uncompressMedian, decodeMedian / uncompressMedian);

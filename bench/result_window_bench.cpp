@@ -24,6 +24,7 @@
 #include "jobs/image_to_text.h"
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
+#include "sysio/files.h"
 #include "platform/qt/editor_widget.h"
 #include "platform/qt/qt_platform.h"
 #include "ui/result_window.h"
@@ -79,22 +80,17 @@ std::string OneLine(std::string text) {
 
 bool WritePngOf(const std::string& text, const std::string& path) {
   codec::PixelList pixels;
-  codec::ImageStore store;
-  const codec::ReadResult read = codec::ReadStreamBytes(text, pixels);
-  if (read.error != codec::ReadError::None) return false;
-  if (codec::DrawStream(store, codec::WorkImage, pixels, read.textBytes).error != codec::DrawError::None) {
-    return false;
-  }
-  return codec::WritePng(store, codec::WorkImage, path) == 1;
+  const codec::TextRead read = codec::ReadStreamBytes(text, pixels);
+  if (read.error != codec::Error::None) return false;
+  const codec::Result<codec::Image> drawn = codec::DrawStreamImage(pixels, read.textBytes);
+  if (!drawn.ok()) return false;
+  const codec::Result<std::string> png = codec::EncodePng(drawn.value);
+  return png.ok() && sysio::ReplaceFileAtomically(path, png.value);
 }
 
 double DecodeAlone(const std::string& path, std::size_t expected) {
   const Clock::time_point start = Clock::now();
-  codec::ImageStore store;
-  codec::LoadImageFile(store, codec::WorkImage, path);
-  store.StartDrawing(codec::WorkImage);
-  const std::string text = codec::DecodeStream(store);
-  store.StopDrawing();
+  const std::string text = codec::DecodeText(codec::LoadImageFile(path).value);
   const double ms = Ms(Clock::now() - start);
   if (text.size() != expected) std::fprintf(stderr, "decode gave %zu bytes\n", text.size());
   return ms;

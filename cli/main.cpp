@@ -1,8 +1,4 @@
 // letterloom-cli: encodes a text file into a PNG and decodes such a PNG back, from a shell.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,12 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/codec_error.h"
 #include "codec/encode_stream.h"
-#include "codec/image_buffer.h"
 #include "codec/image_loader.h"
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
 #include "resources/version.h"
+#include "sysio/files.h"
 
 namespace {
 
@@ -52,103 +49,56 @@ int Usage() {
   return kExitUsage;
 }
 
-// A new, empty file beside `target` (same folder, so rename stays on one
-// file system), with the permissions a plain new file would get; empty
-// string on failure.
-std::string MakeTempBeside(const std::string& target) {
-  std::vector<char> name(target.begin(), target.end());
-  const std::string suffix = ".tmp-XXXXXX";
-  name.insert(name.end(), suffix.begin(), suffix.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return {};
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  return name.data();
+// The one error line for a codec failure on `file`.
+int FailWith(codec::Error error, const std::string& file, int openErrno) {
+  std::string cause = codec::ErrorText(error);
+  if (error == codec::Error::CannotOpen) cause += std::string(": ") + std::strerror(openErrno);
+  if (error == codec::Error::TooLarge) {
+    cause = "text too large: at most " + std::to_string(codec::kMaxTextBytes) +
+            " bytes fit in a picture";
+  }
+  return Fail(error == codec::Error::TooLarge ? kExitTooLarge : kExitFile, file, cause);
 }
 
-// Moves a finished temporary file onto `target`; removes it when that fails.
-bool Publish(const std::string& temp, const std::string& target) {
-  if (std::rename(temp.c_str(), target.c_str()) == 0) return true;
-  std::remove(temp.c_str());
-  return false;
-}
-
-codec::ReadResult ReadSource(const std::string& input, codec::PixelList& pixels) {
+codec::TextRead ReadSource(const std::string& input, codec::PixelList& pixels) {
   if (input == kStdio) return codec::ReadStreamFrom(stdin, pixels);
   return codec::ReadStreamSource(input, pixels);
 }
 
-int Encode(const std::string& input, const std::string& output) {
-  codec::PixelList pixels;
-  const std::string inputName = input == kStdio ? "standard input" : input;
-  errno = 0;
-  const codec::ReadResult read = ReadSource(input, pixels);
-  switch (read.error) {
-    case codec::ReadError::None:
-      break;
-    case codec::ReadError::CannotOpen:
-      return Fail(kExitFile, inputName, std::string("cannot open: ") + std::strerror(errno));
-    case codec::ReadError::CannotRead:
-      return Fail(kExitFile, inputName, "cannot be read");
-    case codec::ReadError::TooLarge:
-      return Fail(kExitTooLarge, inputName,
-                  "text too large: at most " + std::to_string(codec::kMaxTextBytes) +
-                      " bytes fit in a picture");
-  }
-  codec::ImageStore store;
-  const codec::DrawResult drawn = codec::DrawStream(store, codec::WorkImage, pixels, read.textBytes);
-  if (drawn.error == codec::DrawError::TooLarge) {
-    return Fail(kExitTooLarge, inputName, "text too large for a picture");
-  }
-  if (drawn.error != codec::DrawError::None) return Fail(kExitFile, output, "cannot make the picture");
-  const std::string temp = MakeTempBeside(output);
-  if (temp.empty()) return Fail(kExitFile, output, std::string("cannot write: ") + std::strerror(errno));
-  if (codec::WritePng(store, codec::WorkImage, temp) != 1 || !Publish(temp, output)) {
-    std::remove(temp.c_str());
-    return Fail(kExitFile, output, "cannot write");
-  }
-  return kExitOk;
-}
-
-bool WriteAll(std::FILE* file, const std::string& bytes) {
-  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
-
-int WriteText(const std::string& text, const std::string& output) {
+int WriteOutput(const std::string& bytes, const std::string& output) {
   if (output == kStdio) {
-    if (!WriteAll(stdout, text) || std::fflush(stdout) != 0) {
-      return Fail(kExitFile, "standard output", "cannot write");
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    if (!written || std::fflush(stdout) != 0) {
+      return Fail(kExitFile, "standard output", std::string("cannot write: ") + std::strerror(errno));
     }
     return kExitOk;
   }
-  const std::string temp = MakeTempBeside(output);
-  if (temp.empty()) return Fail(kExitFile, output, std::string("cannot write: ") + std::strerror(errno));
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  bool written = file != nullptr && WriteAll(file, text);
-  if (file != nullptr) written = std::fclose(file) == 0 && written;
-  if (!written || !Publish(temp, output)) {
-    std::remove(temp.c_str());
-    return Fail(kExitFile, output, "cannot write");
+  errno = 0;
+  if (!sysio::ReplaceFileAtomically(output, bytes)) {
+    return Fail(kExitFile, output,
+                std::string("cannot write") + (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
   }
   return kExitOk;
 }
 
+int Encode(const std::string& input, const std::string& output) {
+  const std::string inputName = input == kStdio ? "standard input" : input;
+  codec::PixelList pixels;
+  errno = 0;
+  const codec::TextRead read = ReadSource(input, pixels);
+  if (read.error != codec::Error::None) return FailWith(read.error, inputName, errno);
+  const codec::Result<codec::Image> drawn = codec::DrawStreamImage(pixels, read.textBytes);
+  if (!drawn.ok()) return FailWith(drawn.error, inputName, 0);
+  const codec::Result<std::string> png = codec::EncodePng(drawn.value);
+  if (!png.ok()) return FailWith(png.error, output, 0);
+  return WriteOutput(png.value, output);
+}
+
 int Decode(const std::string& input, const std::string& output) {
-  std::FILE* probe = std::fopen(input.c_str(), "rb");
-  if (probe == nullptr) return Fail(kExitFile, input, std::string("cannot open: ") + std::strerror(errno));
-  std::fclose(probe);
-  codec::ImageStore store;
-  if (!codec::LoadImageFile(store, codec::WorkImage, input)) {
-    return Fail(kExitFile, input, "not a picture this program can load");
-  }
-  std::string text;
-  if (store.StartDrawing(codec::WorkImage)) text = codec::DecodeStream(store);  // icons give ""
-  store.StopDrawing();
-  store.FreeImage(codec::WorkImage);
-  return WriteText(text, output);
+  errno = 0;
+  const codec::Result<codec::Image> loaded = codec::LoadImageFile(input);
+  if (!loaded.ok()) return FailWith(loaded.error, input, errno);
+  return WriteOutput(codec::DecodeText(loaded.value), output);  // an icon gives ""
 }
 
 }  // namespace

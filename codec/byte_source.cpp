@@ -1,10 +1,6 @@
 // Reading from a file or a memory block through one small interface.
 #include "codec/byte_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <limits>
 
@@ -27,21 +23,6 @@ bool SeekTo(ByteSource& source, std::uint64_t offset) {
   if (offset > source.size) return false;
   source.position = static_cast<std::size_t>(offset);
   return true;
-}
-
-std::FILE* OpenForReading(const char* path) {
-  // O_NONBLOCK keeps the open itself from waiting for a writer on a pipe.
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return nullptr;
-  }
-  std::FILE* file = ::fdopen(fd, "rb");
-  if (file == nullptr) ::close(fd);
-  return file;
 }
 
 }  // namespace codec

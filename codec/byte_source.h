@@ -25,9 +25,4 @@ std::size_t ReadBytes(ByteSource& source, void* out, std::size_t count);
 // source cannot go there (beyond a block's end, or a file that cannot seek).
 bool SeekTo(ByteSource& source, std::uint64_t offset);
 
-// Opens `path` for reading raw bytes like fopen(path, "rb"), except that
-// opening a pipe never waits for its writer (a pipe without one reads as
-// empty) and a folder is refused. nullptr on failure; the caller closes it.
-std::FILE* OpenForReading(const char* path);
-
 }  // namespace codec

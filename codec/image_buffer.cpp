@@ -1,11 +1,11 @@
 // The numbered image store: creation, replacement and the drawing state.
 #include "codec/image_buffer.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <new>
 #include <utility>
+
+#include "sysio/pages.h"
 
 namespace codec {
 
@@ -16,14 +16,13 @@ constexpr std::size_t kAlphaOffset = 3;
 
 void* AllocatePixelBytes(std::size_t bytes) {
   if (!StorageStartsZeroed(bytes)) return std::malloc(bytes == 0 ? 1 : bytes);
-  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  return p == MAP_FAILED ? nullptr : p;
+  return sysio::MapZeroedPages(bytes);
 }
 
 void FreePixelBytes(void* p, std::size_t bytes) noexcept {
   if (p == nullptr) return;
   if (StorageStartsZeroed(bytes)) {
-    ::munmap(p, bytes);
+    sysio::UnmapPages(p, bytes);
   } else {
     std::free(p);
   }
@@ -74,6 +73,15 @@ void ImageStore::FreeImage(int number) {
   if (it == m_images.end()) return;
   ForgetDrawing(it->second.get());
   m_images.erase(it);
+}
+
+Image ImageStore::Take(int number) {
+  auto it = m_images.find(number);
+  if (it == m_images.end()) return {};
+  ForgetDrawing(it->second.get());
+  Image image = std::move(*it->second);
+  m_images.erase(it);
+  return image;
 }
 
 void ImageStore::ForgetDrawing(const Image* image) {

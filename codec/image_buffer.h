@@ -85,6 +85,8 @@ class ImageStore {
   // Puts a ready image under `number`, replacing an old one.
   void PutImage(int number, Image image);
   void FreeImage(int number);
+  // Hands image `number` out of the store (an empty image when there is none).
+  Image Take(int number);
   const Image* Find(int number) const;
 
   // 0 when no image of that number exists.

@@ -10,6 +10,7 @@ enum class DecodeOutcome {
   Declined,  // not this decoder's data (or its header is damaged): try the next one
   Loaded,    // `image` is filled; damaged image data leaves the rest of its pixels 0
   Failed,    // accepted, but no image could be made: the load fails
+  Unreadable,  // the data cannot be read again from its start (a pipe): the load fails
 };
 
 // Each reads from the source's current position, which must be 0.

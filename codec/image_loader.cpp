@@ -9,6 +9,7 @@
 
 #include "codec/byte_source.h"
 #include "codec/image_decoders.h"
+#include "sysio/files.h"
 
 namespace codec {
 
@@ -31,7 +32,7 @@ DecodeOutcome Decode(ByteSource& source, Image& image) {
   const DecodeOutcome icon = ReadIcon(source, image);
   if (icon != DecodeOutcome::Declined) return icon;
   for (Decoder decoder : kDecoderList) {
-    if (!SeekTo(source, 0)) return DecodeOutcome::Failed;
+    if (!SeekTo(source, 0)) return DecodeOutcome::Unreadable;
     image = Image{};
     const DecodeOutcome outcome = decoder(source, image);
     if (outcome != DecodeOutcome::Declined) return outcome;
@@ -39,11 +40,15 @@ DecodeOutcome Decode(ByteSource& source, Image& image) {
   return DecodeOutcome::Declined;
 }
 
-bool Load(ImageStore& store, int number, ByteSource& source) {
+Result<Image> Load(ByteSource& source) {
   Image image;
-  if (Decode(source, image) != DecodeOutcome::Loaded) return false;
-  store.PutImage(number, std::move(image));
-  return true;
+  switch (Decode(source, image)) {
+    case DecodeOutcome::Loaded: return Result<Image>::Of(std::move(image));
+    case DecodeOutcome::Declined: return Result<Image>::Failure(Error::NotAPicture);
+    case DecodeOutcome::Unreadable: return Result<Image>::Failure(Error::CannotRead);
+    case DecodeOutcome::Failed: break;
+  }
+  return Result<Image>::Failure(Error::Damaged);
 }
 
 }  // namespace
@@ -70,24 +75,22 @@ bool AllocateImage(Image& image, int width, int height, int depth, std::size_t s
   return true;
 }
 
-bool LoadImageFile(ImageStore& store, int number, const std::string& path) {
-  store.FreeImage(number);
-  std::FILE* file = OpenForReading(path.c_str());
-  if (file == nullptr) return false;
+Result<Image> LoadImageFile(const std::string& path) {
+  std::FILE* file = sysio::OpenForReading(path);
+  if (file == nullptr) return Result<Image>::Failure(Error::CannotOpen);
   ByteSource source;
   source.file = file;
-  const bool loaded = Load(store, number, source);
+  Result<Image> loaded = Load(source);
   std::fclose(file);
   return loaded;
 }
 
-bool LoadImageMemory(ImageStore& store, int number, const void* data, std::size_t size) {
-  store.FreeImage(number);
-  if (data == nullptr) return false;
+Result<Image> LoadImageMemory(const void* data, std::size_t size) {
+  if (data == nullptr) return Result<Image>::Failure(Error::NotAPicture);
   ByteSource source;
   source.data = static_cast<const std::uint8_t*>(data);
   source.size = size;
-  return Load(store, number, source);
+  return Load(source);
 }
 
 }  // namespace codec

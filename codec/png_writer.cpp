@@ -2,9 +2,9 @@
 #include "codec/png_writer.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
-#include <cstdio>
+#include <new>
+#include <string>
 #include <vector>
 
 namespace codec {
@@ -33,10 +33,23 @@ const std::uint8_t* RgbaRow(const Image& image, int y, std::uint8_t* scratch) {
   return scratch;
 }
 
+// libpng's output goes to the string; a failure to grow it becomes a libpng
+// error, so no exception crosses libpng's C frames.
+void AppendBytes(png_structp png, png_bytep data, std::size_t size) {
+  auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+  bool grown = true;
+  try {
+    out->append(reinterpret_cast<const char*>(data), size);
+  } catch (const std::bad_alloc&) {
+    grown = false;
+  }
+  if (!grown) png_error(png, "out of memory");
+}
+
 // The libpng part. It owns no C++ object with a destructor, because a libpng
 // error leaves it by longjmp. `scratch` is a row buffer for images without
 // alpha, else null. False on any libpng error.
-bool WriteImage(std::FILE* file, const Image& image, std::uint8_t* scratch) {
+bool WriteImage(std::string* out, const Image& image, std::uint8_t* scratch) {
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
   if (png == nullptr) return false;
@@ -49,7 +62,7 @@ bool WriteImage(std::FILE* file, const Image& image, std::uint8_t* scratch) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, out, AppendBytes, nullptr);
   png_set_filter(png, 0, PNG_FILTER_NONE);  // the mask: the value 0 would allow every filter
   png_set_compression_level(png, kCompressionLevel);
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
@@ -62,29 +75,19 @@ bool WriteImage(std::FILE* file, const Image& image, std::uint8_t* scratch) {
   return true;
 }
 
-bool IsRegularFile(std::FILE* file) {
-  struct stat info {};
-  return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 }  // namespace
 
-int WritePng(const ImageStore& store, int number, const std::string& path) {
-  const Image* image = store.Find(number);
-  if (image == nullptr || image->pixels.size() != ImageBytes(image->width, image->height)) {
-    return 0;
+Result<std::string> EncodePng(const Image& image) {
+  if (image.pixels.size() != ImageBytes(image.width, image.height)) {
+    return Result<std::string>::Failure(Error::Damaged);
   }
   std::vector<std::uint8_t> scratch;
-  if (image->depth < 32) scratch.resize(static_cast<std::size_t>(image->width) * 4);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return 0;
-  const bool regular = IsRegularFile(file);
-  bool written = WriteImage(file, *image, scratch.empty() ? nullptr : scratch.data());
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  if (written) return 1;
-  if (regular) std::remove(path.c_str());  // never unlink a device or pipe we wrote into
-  return 0;
+  if (image.depth < 32) scratch.resize(static_cast<std::size_t>(image.width) * 4);
+  std::string bytes;
+  if (!WriteImage(&bytes, image, scratch.empty() ? nullptr : scratch.data())) {
+    return Result<std::string>::Failure(Error::OutOfMemory);
+  }
+  return Result<std::string>::Of(std::move(bytes));
 }
 
 }  // namespace codec

@@ -1,16 +1,17 @@
-// Writes an image as an 8-bit RGBA PNG through libpng.
+// Encodes an image as an 8-bit RGBA PNG through libpng.
 #pragma once
 
 #include <string>
 
+#include "codec/codec_error.h"
 #include "codec/image_buffer.h"
 
 namespace codec {
 
-// Writes image `number` to `path`: IHDR 8/6/0/0/0, None filter only, zlib
-// level 9, no ancillary chunk. Returns 1 on success; 0 when there is no such
-// image, the file cannot be opened, or writing fails (what was written is
-// removed then).
-int WritePng(const ImageStore& store, int number, const std::string& path);
+// The bytes of `image` as a PNG: IHDR 8/6/0/0/0 (an image without alpha
+// gets alpha 255), None filter only, zlib level 9, no ancillary chunk.
+// Damaged for an image whose pixels do not match its size, OutOfMemory when
+// libpng or the output cannot get memory.
+Result<std::string> EncodePng(const Image& image);
 
 }  // namespace codec

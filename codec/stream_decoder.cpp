@@ -116,18 +116,20 @@ int DigitValue(char c, int base) {
 
 }  // namespace
 
-std::string DecodeStream(ImageStore& store) {
-  const Image* image = store.DrawingImage();
-  if (image == nullptr || image->width < 2 || image->height < 2) return {};
-  const std::size_t rowBytes = static_cast<std::size_t>(image->width) * 4;
+std::string DecodeText(const Image& image) {
+  if (!image.drawable || image.width < 2 || image.height < 2 ||
+      image.pixels.size() != ImageBytes(image.width, image.height)) {
+    return {};
+  }
+  const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4;
   Walk walk;
   // Room for the whole walk up front: growing row by row would copy the text
   // again and again. The reserve touches no memory yet.
-  walk.text.reserve(static_cast<std::size_t>(image->height) * rowBytes);
-  for (int y = 1; y < image->height; ++y) {
+  walk.text.reserve(static_cast<std::size_t>(image.height) * rowBytes);
+  for (int y = 1; y < image.height; ++y) {
     walk.text.resize(walk.length + rowBytes);  // room for every chunk of the row
-    const std::uint8_t* row = image->pixels.data() + static_cast<std::size_t>(y) * rowBytes;
-    if (VisitRow(walk, row + 4, image->width - 1)) break;
+    const std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * rowBytes;
+    if (VisitRow(walk, row + 4, image.width - 1)) break;
   }
   walk.text.resize(walk.length);
   if (walk.length < walk.text.capacity() / 2) walk.text.shrink_to_fit();  // a short text in a big image

@@ -9,11 +9,12 @@
 
 namespace codec {
 
-// Walks the image open for drawing in `store` (rows 1.., columns 1..) and
-// returns DecodedText: the bytes after the stream marker up to the stream's
-// end, zero bytes left out; an image without marker is read to its end.
-// Empty when no drawing is open.
-std::string DecodeStream(ImageStore& store);
+// Walks `image` in stream order (rows 1.., columns 1..) and returns
+// DecodedText: the bytes after the stream marker up to the stream's end,
+// zero bytes left out; an image without marker is read to its end. Empty
+// for an image that cannot be drawn on (an icon). An image without alpha
+// reads as alpha 0.
+std::string DecodeText(const Image& image);
 
 // The signed 64-bit number at the start of text: blanks and tabs skipped,
 // one optional sign, "$" hexadecimal, "%" binary, else decimal; wraps on

@@ -16,16 +16,14 @@ void ImageToText(ui::Session& session) {
                                           session.catalogue.MsgLoadPng, session.catalogue.MsgImagePattern);
 
   session.decodedText.clear();
-  codec::LoadImageFile(session.images, codec::WorkImage, path);  // a failed load leaves no image: an empty text
+  session.images.FreeImage(codec::WorkImage);  // each decode replaces the WorkImage
+  // A failed load gives no image, and so an empty text.
+  const codec::Result<codec::Image> loaded = codec::LoadImageFile(path);
   // Only a read is needed, so a write-protected PNG converts as well.
   if (!sysio::OpenOrCreateForReading(path)) return;
 
   ui::OpenProgressWindow(session);
-  if (session.images.StartDrawing(codec::WorkImage)) {
-    session.decodedText = codec::DecodeStream(session.images);
-    session.images.StopDrawing();
-  }
-  session.images.FreeImage(codec::WorkImage);
+  session.decodedText = codec::DecodeText(loaded.value);
   app::StoreLastFolder(session.state, path, app::kPngFolder);
   ui::RunResultWindow(session);
 }

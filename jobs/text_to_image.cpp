@@ -1,4 +1,4 @@
-// TextFileToImage and ClipboardToImage: from a text to a drawn codec::WorkImage to a written PNG.
+// TextFileToImage and ClipboardToImage: from a text to a drawn WorkImage to a written PNG.
 #include "jobs/text_to_image.h"
 
 #include <functional>
@@ -9,6 +9,7 @@
 #include "app/settings_file.h"
 #include "codec/encode_stream.h"
 #include "codec/png_writer.h"
+#include "sysio/files.h"
 #include "sysio/scratch_file.h"
 #include "sysio/user_file.h"
 #include "ui/file_name.h"
@@ -28,19 +29,28 @@ constexpr const char* kPngExtension = "png";
   app::EndProgram(session.platform);
 }
 
-// Draws the read stream into the codec::WorkImage. False (the job ends) when no
+// Draws the read stream into the WorkImage. False (the job ends) when no
 // image could be made; a text too large ends the program.
-bool Draw(ui::Session& session, const codec::ReadResult& read, const std::function<void()>& beforeEnd) {
-  const codec::DrawResult drawn = codec::DrawStream(session.images, codec::WorkImage, session.pixels, read.textBytes);
-  if (drawn.error == codec::DrawError::TooLarge) {
+bool Draw(ui::Session& session, const codec::TextRead& read, const std::function<void()>& beforeEnd) {
+  codec::Result<codec::Image> drawn = codec::DrawStreamImage(session.pixels, read.textBytes);
+  if (drawn.error == codec::Error::TooLarge) {
     beforeEnd();
     RefuseTooLarge(session);
   }
-  if (drawn.error != codec::DrawError::None) {
+  if (!drawn.ok()) {
     ui::ShowErrorBox(session);
     return false;
   }
+  session.images.PutImage(codec::WorkImage, std::move(drawn.value));
   return true;
+}
+
+// Writes the WorkImage as a PNG at `path`; false when it cannot be encoded or written.
+bool WritePng(const ui::Session& session, const std::string& path) {
+  const codec::Image* image = session.images.Find(codec::WorkImage);
+  if (image == nullptr) return false;
+  const codec::Result<std::string> png = codec::EncodePng(*image);
+  return png.ok() && sysio::ReplaceFileAtomically(path, png.value);
 }
 
 // The save requester and the writing, with the last folder of `kind`.
@@ -54,7 +64,7 @@ void SavePng(ui::Session& session, int kind) {
   }
   path = ui::AddMissingExtension(path, kPngExtension);
   ui::OpenProgressWindow(session);
-  const bool written = codec::WritePng(session.images, codec::WorkImage, path) == 1;
+  const bool written = WritePng(session, path);
   if (!written) {
     // A PNG that was not written is not reported as done, and its folder is not remembered.
     ui::CloseProgressWindow(session);
@@ -78,13 +88,13 @@ void TextFileToImage(ui::Session& session) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
   }
-  const codec::ReadResult read = codec::ReadStreamSource(path, session.pixels);
-  if (read.error == codec::ReadError::CannotOpen || read.error == codec::ReadError::CannotRead) {
+  const codec::TextRead read = codec::ReadStreamSource(path, session.pixels);
+  if (read.error == codec::Error::CannotOpen || read.error == codec::Error::CannotRead) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
   }
   app::StoreLastFolder(session.state, path, app::kTextFolder);
-  if (read.error == codec::ReadError::TooLarge) RefuseTooLarge(session);
+  if (read.error == codec::Error::TooLarge) RefuseTooLarge(session);
   if (!Draw(session, read, [] {})) return;
   session.platform.Delay(kSettleDelayMs);
   ui::SetStatusText(session, texts.MsgPleaseWait);
@@ -107,14 +117,14 @@ void ClipboardToImage(ui::Session& session) {
     scratch->Delete();
     return;
   }
-  const codec::ReadResult read = codec::ReadStreamBytes(*stored, session.pixels);
+  const codec::TextRead read = codec::ReadStreamBytes(*stored, session.pixels);
   // The clipboard text is never left behind in the shared folder.
   const auto deleteScratch = [&scratch] { scratch->Delete(); };
-  if (read.error == codec::ReadError::TooLarge) {
+  if (read.error == codec::Error::TooLarge) {
     deleteScratch();
     RefuseTooLarge(session);
   }
-  if (read.error != codec::ReadError::None) {
+  if (read.error != codec::Error::None) {
     deleteScratch();
     return;
   }

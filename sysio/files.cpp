@@ -205,6 +205,12 @@ std::FILE* OpenForReading(const std::string& path) {
   return file;
 }
 
+std::optional<std::uint64_t> RegularFileSize(std::FILE* file) {
+  struct stat info {};
+  if (::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view content,
                            const FileWriter& writer) {
   ReplacementFile file(path);

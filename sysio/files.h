@@ -1,6 +1,7 @@
 // Whole-file reading, atomic rewriting and the process's folders: the one place for these system calls.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -69,6 +70,10 @@ class ReplacementFile {
 // empty) and a folder is refused. nullptr on failure (errno tells why); the
 // caller closes it.
 std::FILE* OpenForReading(const std::string& path);
+
+// The size of the open file when it is a regular file; nothing for a pipe,
+// a device or when it cannot be told.
+std::optional<std::uint64_t> RegularFileSize(std::FILE* file);
 
 // Replaces the file at `path` with `content`: writes a temporary file in
 // the same directory, flushes it to disk and renames it over the old one,

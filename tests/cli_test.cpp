@@ -1,6 +1,7 @@
 // letterloom-cli: exit codes, outputs, error lines, and no output file after a failure.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -79,19 +80,23 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
   WriteWholeFile(dir.File("in.txt"), "some text");
   WriteWholeFile(dir.File("big.txt"), std::string(codec::kMaxTextBytes + 1, 'x'));
   WriteWholeFile(dir.File("old.png"), "the old content");
+  // Pipes without a writer: neither command may wait for one.
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> args;
     int exitCode;
     std::string named;  // the file the error line names
+    std::string cause;  // and the cause it gives
   };
   const std::vector<Case> cases{
-      {{"encode", "absent.txt", "out.png"}, 2, "absent.txt"},
-      {{"encode", "in.txt", "no-folder/out.png"}, 2, "no-folder/out.png"},
-      {{"encode", "big.txt", "out.png"}, 3, "big.txt"},
-      {{"encode", "big.txt", "old.png"}, 3, "big.txt"},
-      {{"decode", "absent.png", "out.txt"}, 2, "absent.png"},
-      {{"decode", "in.txt", "out.txt"}, 2, "in.txt"},
-      {{"decode", "in.txt"}, 2, "in.txt"},
+      {{"encode", "absent.txt", "out.png"}, 2, "absent.txt", "No such file"},
+      {{"encode", "in.txt", "no-folder/out.png"}, 2, "no-folder/out.png", "cannot write"},
+      {{"encode", "big.txt", "out.png"}, 3, "big.txt", "too large"},
+      {{"encode", "big.txt", "old.png"}, 3, "big.txt", "too large"},
+      {{"decode", "absent.png", "out.txt"}, 2, "absent.png", "No such file"},
+      {{"decode", "in.txt", "out.txt"}, 2, "in.txt", "not a picture"},
+      {{"decode", "in.txt"}, 2, "in.txt", "not a picture"},
+      {{"decode", "pipe", "out.txt"}, 2, "pipe", "cannot be read"},
   };
   const std::set<std::string> before = dir.Entries();
   for (const Case& c : cases) {
@@ -99,6 +104,7 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
     EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1];
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.cause), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_EQ(dir.Entries(), before) << c.args[1];  // nothing new, no temporary file left
   }

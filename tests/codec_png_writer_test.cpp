@@ -1,11 +1,8 @@
-// The written PNG: its chunks, header, filter bytes and samples, and failures that leave no file.
+// The encoded PNG: its chunks, header, filter bytes and samples.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/stat.h>
-
-#include <csignal>
-#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "codec/encode_stream.h"
 #include "codec/png_writer.h"
@@ -46,15 +43,21 @@ Bytes CheckStructure(const Bytes& png, int width, int height) {
   return raw;
 }
 
-TEST(WritePng, WorkedExampleByteForByte) {
-  fake::TempDir dir;
-  ImageStore store;
-  PixelList pixels;
-  ASSERT_EQ(ReadStreamBytes("Hi!", pixels).error, ReadError::None);
-  ASSERT_EQ(DrawStream(store, WorkImage, pixels, 3).size, (ImageSize{160, 50}));
-  ASSERT_EQ(WritePng(store, WorkImage, dir.File("hi.png")), 1);
+// The PNG bytes of an image, which must encode.
+Bytes Encoded(const Image& image) {
+  const Result<std::string> png = EncodePng(image);
+  EXPECT_TRUE(png.ok());
+  return Bytes(png.value.begin(), png.value.end());
+}
 
-  const Bytes raw = CheckStructure(codec_fixtures::ReadBytes(dir.File("hi.png")), 160, 50);
+TEST(EncodePng, WorkedExampleByteForByte) {
+  PixelList pixels;
+  ASSERT_EQ(ReadStreamBytes("Hi!", pixels).error, Error::None);
+  const Result<Image> drawn = DrawStreamImage(pixels, 3);
+  ASSERT_TRUE(drawn.ok());
+  ASSERT_EQ((ImageSize{drawn.value.width, drawn.value.height}), (ImageSize{160, 50}));
+
+  const Bytes raw = CheckStructure(Encoded(drawn.value), 160, 50);
   ASSERT_FALSE(raw.empty());
   const std::size_t stride = 160 * 4 + 1;
   const Bytes row1Start(raw.begin() + stride + 1, raw.begin() + stride + 1 + 32);
@@ -72,64 +75,20 @@ TEST(WritePng, WorkedExampleByteForByte) {
   }
 }
 
-TEST(WritePng, UntouchedImageIsOpaqueBlack) {
-  fake::TempDir dir;
+TEST(EncodePng, UntouchedImageIsOpaqueBlack) {
   ImageStore store;
   ASSERT_TRUE(store.CreateImage(WorkImage, 300, 7));
-  ASSERT_EQ(WritePng(store, WorkImage, dir.File("black.png")), 1);
-  const Bytes raw = CheckStructure(codec_fixtures::ReadBytes(dir.File("black.png")), 300, 7);
+  const Bytes raw = CheckStructure(Encoded(*store.Find(WorkImage)), 300, 7);
   for (std::size_t i = 0; i < raw.size(); ++i) {
     if (i % (300 * 4 + 1) == 0) continue;
     ASSERT_EQ(raw[i], kBlack[(i % (300 * 4 + 1) - 1) % 4]) << i;
   }
 }
 
-TEST(WritePng, FailuresReturnZeroAndLeaveNoFile) {
-  fake::TempDir dir;
-  ImageStore store;
-  EXPECT_EQ(WritePng(store, WorkImage, dir.File("none.png")), 0);  // no image
-  EXPECT_FALSE(std::filesystem::exists(dir.File("none.png")));
-  ASSERT_TRUE(store.CreateImage(WorkImage, 16, 16));
-  EXPECT_EQ(WritePng(store, WorkImage, dir.File("missing/folder.png")), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
-  EXPECT_EQ(WritePng(store, WorkImage, dir.Root().string()), 0);  // a folder
-  EXPECT_TRUE(std::filesystem::is_directory(dir.Root()));
-}
-
-TEST(WritePng, FullDiskReturnsZero) {
-  struct stat info {};
-  if (stat("/dev/full", &info) != 0) GTEST_SKIP() << "no /dev/full";
-  ImageStore store;
-  ASSERT_TRUE(store.CreateImage(WorkImage, 640, 400));
-  EXPECT_EQ(WritePng(store, WorkImage, "/dev/full"), 0);
-  EXPECT_EQ(stat("/dev/full", &info), 0);  // a device written into is never removed
-}
-
-TEST(WritePng, WriteErrorOnARegularFileRemovesIt) {
-  fake::TempDir dir;
-  ImageStore store;
-  ASSERT_TRUE(store.CreateImage(WorkImage, 256, 256));
-  ASSERT_TRUE(store.StartDrawing(WorkImage));
-  std::uint32_t noise = 12345;  // incompressible pixels: the file outgrows the limit below
-  for (int y = 0; y < 256; ++y) {
-    for (int x = 0; x < 256; ++x) {
-      noise = noise * 1103515245u + 12345u;
-      store.SetPixel(x, y, noise >> 8);
-    }
-  }
-  store.StopDrawing();
-  // A file-size limit makes writes fail part-way, as a full disk does.
-  rlimit old {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = 16 * 1024;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const int result = WritePng(store, WorkImage, dir.File("partial.png"));
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(result, 0);
-  EXPECT_FALSE(std::filesystem::exists(dir.File("partial.png")));
+TEST(EncodePng, ImageWhosePixelsDoNotMatchItsSizeIsRefused) {
+  Image image;
+  image.width = image.height = 16;
+  EXPECT_EQ(EncodePng(image).error, Error::Damaged);
 }
 
 }  // namespace

@@ -13,23 +13,19 @@
 namespace codec {
 namespace {
 
-// Encodes `text` to a PNG file and decodes that file again.
+// Encodes `text` to PNG bytes and decodes them again.
 std::string RoundTrip(const std::string& text, ImageSize* drawnSize = nullptr) {
-  fake::TempDir dir;
-  ImageStore store;
   PixelList pixels;
-  const ReadResult read = ReadStreamBytes(text, pixels);
-  EXPECT_EQ(read.error, ReadError::None);
-  const DrawResult drawn = DrawStream(store, WorkImage, pixels, read.textBytes);
-  EXPECT_EQ(drawn.error, DrawError::None);
-  if (drawnSize != nullptr) *drawnSize = drawn.size;
-  EXPECT_EQ(WritePng(store, WorkImage, dir.File("t.png")), 1);
-  EXPECT_TRUE(LoadImageFile(store, WorkImage, dir.File("t.png")));
-  EXPECT_TRUE(store.StartDrawing(WorkImage));
-  std::string decoded = DecodeStream(store);
-  store.StopDrawing();
-  store.FreeImage(WorkImage);
-  return decoded;
+  const TextRead read = ReadStreamBytes(text, pixels);
+  EXPECT_EQ(read.error, Error::None);
+  const Result<Image> drawn = DrawStreamImage(pixels, read.textBytes);
+  EXPECT_EQ(drawn.error, Error::None);
+  if (drawnSize != nullptr) *drawnSize = {drawn.value.width, drawn.value.height};
+  const Result<std::string> png = EncodePng(drawn.value);
+  EXPECT_TRUE(png.ok());
+  const Result<Image> loaded = LoadImageMemory(png.value.data(), png.value.size());
+  EXPECT_TRUE(loaded.ok());
+  return DecodeText(loaded.value);
 }
 
 TEST(RoundTrip, TextsComeBackByteForByte) {
@@ -87,20 +83,17 @@ class HandMadeImage {
       for (int c = 0; c < 4; ++c) p[c] = std::uint8_t(stream[j] >> (8 * c));
       if (depth == 24) p[3] = 0;
     }
-    m_store.PutImage(WorkImage, image);
+    m_image = image;
   }
-  std::string Decode() {
-    if (!m_store.StartDrawing(WorkImage)) return "<no drawing>";
-    return DecodeStream(m_store);
-  }
+  std::string Decode() const { return DecodeText(m_image); }
 
  private:
-  ImageStore m_store;
+  Image m_image;
 };
 
 ColourValue Chars(const char* four) { return PackRgba(four[0], four[1], four[2], four[3]); }
 
-TEST(DecodeStream, RulesOnHandMadeImages) {
+TEST(DecodeText, RulesOnHandMadeImages) {
   struct Case {
     const char* name;
     int width, height, depth;
@@ -142,29 +135,29 @@ TEST(DecodeStream, RulesOnHandMadeImages) {
   }
 }
 
-TEST(DecodeStream, NothingWithoutAnOpenDrawing) {
+TEST(DecodeText, NothingFromAnEmptyOrUndrawableImage) {
+  EXPECT_EQ(DecodeText(Image{}), "");
   ImageStore store;
-  EXPECT_EQ(DecodeStream(store), "");
   ASSERT_TRUE(store.CreateImage(WorkImage, 8, 8));
-  EXPECT_EQ(DecodeStream(store), "");
+  Image icon = store.Take(WorkImage);
+  icon.drawable = false;
+  EXPECT_EQ(DecodeText(icon), "");
 }
 
 TEST(EncodeStream, SourcesTooLargeAreRefusedAndNoImageIsMade) {
   fake::TempDir dir;
   PixelList pixels;
-  EXPECT_EQ(ReadStreamSource(dir.File("absent.txt"), pixels).error, ReadError::CannotOpen);
-  EXPECT_EQ(ReadStreamSource(dir.Root().string(), pixels).error, ReadError::CannotOpen);  // a folder
+  EXPECT_EQ(ReadStreamSource(dir.File("absent.txt"), pixels).error, Error::CannotOpen);
+  EXPECT_EQ(ReadStreamSource(dir.Root().string(), pixels).error, Error::CannotOpen);  // a folder
   const std::string big(kMaxTextBytes + 1, 'x');
   fake::WriteWholeFile(dir.File("big.txt"), big);
-  EXPECT_EQ(ReadStreamSource(dir.File("big.txt"), pixels).error, ReadError::TooLarge);
-  EXPECT_EQ(ReadStreamBytes(big, pixels).error, ReadError::TooLarge);
-  ImageStore store;
-  EXPECT_EQ(DrawStream(store, WorkImage, pixels, 5'242'860).error, DrawError::TooLarge);
-  EXPECT_EQ(store.Find(WorkImage), nullptr);
+  EXPECT_EQ(ReadStreamSource(dir.File("big.txt"), pixels).error, Error::TooLarge);
+  EXPECT_EQ(ReadStreamBytes(big, pixels).error, Error::TooLarge);
+  EXPECT_EQ(DrawStreamImage(pixels, 5'242'860).error, Error::TooLarge);
 
   fake::WriteWholeFile(dir.File("hi.txt"), "Hi!");
-  const ReadResult read = ReadStreamSource(dir.File("hi.txt"), pixels);
-  EXPECT_EQ(read.error, ReadError::None);
+  const TextRead read = ReadStreamSource(dir.File("hi.txt"), pixels);
+  EXPECT_EQ(read.error, Error::None);
   EXPECT_EQ(read.streamByteCount, 23u);
   EXPECT_EQ(pixels, BuildStream(std::span<const std::uint8_t>(
                         reinterpret_cast<const std::uint8_t*>("Hi!"), 3)));

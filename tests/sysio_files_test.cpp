@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -87,6 +89,21 @@ TEST_F(FilesTest, NeverReplacesADirectory) {
   EXPECT_TRUE(fs::is_directory(PathOf("sub")));
   EXPECT_EQ(EntryCount(), 1u);
   EXPECT_FALSE(ReplaceFileAtomically(PathOf("no/such/dir"), "x"));
+}
+
+TEST_F(FilesTest, WriteThatFailsPartWayLeavesNoFile) {
+  // A file-size limit makes the system's writes fail part-way, as a full disk does.
+  rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 16 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool replaced = ReplaceFileAtomically(PathOf("partial.png"), std::string(64 * 1024, 'x'));
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(EntryCount(), 0u);
 }
 
 }  // namespace

@@ -3,12 +3,16 @@
 
 #include "codec/image_loader.h"
 
+#include <utility>
+
 namespace ui {
 
 bool LoadEmbeddedPicture(Session& session, int number, resources::Blob picture) {
-  if (!codec::LoadImageMemory(session.images, number, picture.data, picture.size)) return false;
+  session.images.FreeImage(number);
+  codec::Result<codec::Image> loaded = codec::LoadImageMemory(picture.data, picture.size);
+  if (!loaded.ok()) return false;
+  session.images.PutImage(number, std::move(loaded.value));
   const codec::Image* image = session.images.Find(number);
-  if (image == nullptr) return false;
   platform::Pixmap pixmap;
   pixmap.width = image->width;
   pixmap.height = image->height;

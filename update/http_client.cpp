@@ -1,22 +1,19 @@
 // The HTTP client: address splitting, the request, redirects, and the two ways of keeping a body.
 #include "update/http_client.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
-#include "update/http_answer.h"
+#include "sysio/files.h"
 #include "sysio/socket_stream.h"
+#include "update/http_answer.h"
 
 namespace update {
 namespace {
 
 constexpr std::string_view kScheme = "http://";
 constexpr int kMaxPort = 65535;
-constexpr int kMaxTempNameTries = 100;
 constexpr const char* kNoCacheHeaders = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
 
 bool IsRedirect(int status) {
@@ -51,55 +48,6 @@ std::optional<int> ParsePort(std::string_view digits) {
   if (port == 0) return std::nullopt;
   return port;
 }
-
-// A file made beside its destination that takes the destination's name
-// only when Commit is called; otherwise it is removed.
-class TempFile {
- public:
-  explicit TempFile(const std::string& destination) {
-    std::size_t slash = destination.rfind('/');
-    std::string directory = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
-    std::string base = destination.substr(directory.size());
-    for (int attempt = 0; attempt < kMaxTempNameTries && m_fd < 0; ++attempt) {
-      m_path = directory + "." + base + "." + std::to_string(::getpid()) + "." +
-               std::to_string(attempt) + ".part";
-      m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    }
-  }
-  ~TempFile() {
-    if (m_fd >= 0) ::close(m_fd);
-    if (!m_committed) ::unlink(m_path.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  bool IsOpen() const { return m_fd >= 0; }
-
-  HttpError Write(const char* data, std::size_t size) {
-    while (size > 0) {
-      ssize_t n = ::write(m_fd, data, size);
-      if (n <= 0) return HttpError::File;
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return HttpError::None;
-  }
-
-  // Closes the file and renames it to the destination.
-  HttpError Commit(const std::string& destination) {
-    int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) return HttpError::File;
-    if (std::rename(m_path.c_str(), destination.c_str()) != 0) return HttpError::File;
-    m_committed = true;
-    return HttpError::None;
-  }
-
- private:
-  std::string m_path;
-  int m_fd = -1;
-  bool m_committed = false;
-};
 
 HttpError ErrorOf(sysio::SocketError error) {
   switch (error) {
@@ -182,12 +130,15 @@ std::string BuildRequest(const Url& url, const std::string& extraHeaders) {
 HttpError DownloadToFile(const std::string& url, const std::string& path, const Limits& limits) {
   return Exchange(url, "", kDownloadPieceBytes, limits,
                   [&path](AnswerReader& reader, const AnswerHead& head) {
-                    TempFile file(path);
+                    sysio::ReplacementFile file(path);
                     if (!file.IsOpen()) return HttpError::File;
                     HttpError error = reader.ReadBody(
-                        head, kMaxBodyBytes,
-                        [&file](const char* data, std::size_t size) { return file.Write(data, size); });
-                    return error == HttpError::None ? file.Commit(path) : error;
+                        head, kMaxBodyBytes, [&file](const char* data, std::size_t size) {
+                          return file.Write(std::string_view(data, size)) ? HttpError::None
+                                                                          : HttpError::File;
+                        });
+                    if (error != HttpError::None) return error;
+                    return file.Commit() ? HttpError::None : HttpError::File;
                   });
 }
 

@@ -56,12 +56,9 @@ class JobFixture : public ::testing::Test {
 
   // The text a PNG file holds, decoded as the image job does.
   static std::string Decode(const std::string& pngPath) {
-    codec::ImageStore store;
-    if (!codec::LoadImageFile(store, codec::WorkImage, pngPath)) return "<no image>";
-    if (!store.StartDrawing(codec::WorkImage)) return "<not drawable>";
-    std::string text = codec::DecodeStream(store);
-    store.StopDrawing();
-    return text;
+    const codec::Result<codec::Image> loaded = codec::LoadImageFile(pngPath);
+    if (!loaded.ok()) return "<no image>";
+    return codec::DecodeText(loaded.value);
   }
 
   bool Called(const std::string& line) const {
