@@ -126,40 +126,11 @@ const char* Pick(const Wording& wording, Column column) {
 const std::vector<std::pair<const char*, std::string MessageCatalogue::*>>& CatalogueKeys() {
   using M = MessageCatalogue;
   static const std::vector<std::pair<const char*, std::string M::*>> keys = {
-      {"MsgCanceled", &M::MsgCanceled},
-      {"MsgUpdateMissing", &M::MsgUpdateMissing},
-      {"MsgDownloading", &M::MsgDownloading},
-      {"MsgUpToDate", &M::MsgUpToDate},
-      {"MsgTagline", &M::MsgTagline},
-      {"MsgConvert", &M::MsgConvert},
-      {"MsgLoadText", &M::MsgLoadText},
-      {"MsgTooManyChars", &M::MsgTooManyChars},
-      {"MsgPleaseWait", &M::MsgPleaseWait},
-      {"MsgSavePng", &M::MsgSavePng},
-      {"MsgCompleted", &M::MsgCompleted},
-      {"MsgLoadPng", &M::MsgLoadPng},
-      {"MsgCopyText", &M::MsgCopyText},
-      {"MsgSaveText", &M::MsgSaveText},
-      {"MsgTextCopied", &M::MsgTextCopied},
-      {"MsgChooseName", &M::MsgChooseName},
-      {"MsgFileSavedPrefix", &M::MsgFileSavedPrefix},
-      {"MsgFileSavedSuffix", &M::MsgFileSavedSuffix},
-      {"MsgUpdateCaption", &M::MsgUpdateCaption},
-      {"MsgUpdateOnline", &M::MsgUpdateOnline},
-      {"MsgUpdateSaved", &M::MsgUpdateSaved},
-      {"MsgNoNetwork", &M::MsgNoNetwork},
-      {"MsgError", &M::MsgError},
-      {"MsgClipboardButton", &M::MsgClipboardButton},
-      {"MsgClipboardEmpty", &M::MsgClipboardEmpty},
-      {"MsgUpdateTip", &M::MsgUpdateTip},
-      {"MsgFooter", &M::MsgFooter},
-      {"MsgTextPattern", &M::MsgTextPattern},
-      {"MsgImagePattern", &M::MsgImagePattern},
-      {"MsgPngPattern", &M::MsgPngPattern},
-      {"MsgSaveTextPattern", &M::MsgSaveTextPattern},
-      {"MsgWhatsNew", &M::MsgWhatsNew},
-      {"MsgCredits", &M::MsgCredits},
+#define LETTERLOOM_CATALOGUE_ENTRY(key) {#key, &M::key},
+      LETTERLOOM_CATALOGUE_KEYS(LETTERLOOM_CATALOGUE_ENTRY)
+#undef LETTERLOOM_CATALOGUE_ENTRY
   };
+
   return keys;
 }
 

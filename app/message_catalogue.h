@@ -13,41 +13,47 @@ inline constexpr const char* kFrench = "Fran\xC3\xA7" "ais";
 inline constexpr const char* kEnglish = "English";
 inline constexpr const char* kDeutsch = "Deutsch";
 
+// Every catalogue key, once: the members below and CatalogueKeys() are made from this list.
+#define LETTERLOOM_CATALOGUE_KEYS(X) \
+  X(MsgCanceled) \
+  X(MsgUpdateMissing) \
+  X(MsgDownloading) \
+  X(MsgUpToDate) \
+  X(MsgTagline) \
+  X(MsgConvert) \
+  X(MsgLoadText) \
+  X(MsgTooManyChars) \
+  X(MsgPleaseWait) \
+  X(MsgSavePng) \
+  X(MsgCompleted) \
+  X(MsgLoadPng) \
+  X(MsgCopyText) \
+  X(MsgSaveText) \
+  X(MsgTextCopied) \
+  X(MsgChooseName) \
+  X(MsgFileSavedPrefix) \
+  X(MsgFileSavedSuffix) \
+  X(MsgUpdateCaption) \
+  X(MsgUpdateOnline) \
+  X(MsgUpdateSaved) \
+  X(MsgNoNetwork) \
+  X(MsgError) \
+  X(MsgClipboardButton) \
+  X(MsgClipboardEmpty) \
+  X(MsgUpdateTip) \
+  X(MsgFooter) \
+  X(MsgTextPattern) \
+  X(MsgImagePattern) \
+  X(MsgPngPattern) \
+  X(MsgSaveTextPattern) \
+  X(MsgWhatsNew) \
+  X(MsgCredits)
+
 // All 33 texts, UTF-8.
 struct MessageCatalogue {
-  std::string MsgCanceled;
-  std::string MsgUpdateMissing;
-  std::string MsgDownloading;
-  std::string MsgUpToDate;
-  std::string MsgTagline;
-  std::string MsgConvert;
-  std::string MsgLoadText;
-  std::string MsgTooManyChars;
-  std::string MsgPleaseWait;
-  std::string MsgSavePng;
-  std::string MsgCompleted;
-  std::string MsgLoadPng;
-  std::string MsgCopyText;
-  std::string MsgSaveText;
-  std::string MsgTextCopied;
-  std::string MsgChooseName;
-  std::string MsgFileSavedPrefix;
-  std::string MsgFileSavedSuffix;
-  std::string MsgUpdateCaption;
-  std::string MsgUpdateOnline;
-  std::string MsgUpdateSaved;
-  std::string MsgNoNetwork;
-  std::string MsgError;
-  std::string MsgClipboardButton;
-  std::string MsgClipboardEmpty;
-  std::string MsgUpdateTip;
-  std::string MsgFooter;
-  std::string MsgTextPattern;
-  std::string MsgImagePattern;
-  std::string MsgPngPattern;
-  std::string MsgSaveTextPattern;
-  std::string MsgWhatsNew;
-  std::string MsgCredits;
+#define LETTERLOOM_CATALOGUE_MEMBER(key) std::string key;
+  LETTERLOOM_CATALOGUE_KEYS(LETTERLOOM_CATALOGUE_MEMBER)
+#undef LETTERLOOM_CATALOGUE_MEMBER
 };
 
 // Every key with a pointer to its member, in declaration order; lets tests

@@ -9,12 +9,8 @@ std::string FolderPart(const std::string& path) {
   return separator == std::string::npos ? std::string{} : path.substr(0, separator + 1);
 }
 
-const char* LastFolderKey(int kind) {
-  switch (kind) {
-    case kTextFolder: return kLastDirTextKey;
-    case kPngFolder: return kLastDirPngKey;
-    default: return nullptr;
-  }
+const char* LastFolderKey(FolderKind kind) {
+  return kind == kTextFolder ? kLastDirTextKey : kLastDirPngKey;
 }
 
 }  // namespace
@@ -65,22 +61,22 @@ bool CreateDefaultSettings(const std::string& path) {
 
 std::string LanguageGroupName(const std::string& language) { return Utf8ToLatin1(language); }
 
-std::string ReadLastFolder(AppState& state, int kind) {
+std::string ReadLastFolder(AppState& state, FolderKind kind) {
   SettingsFile settings;
   settings.Open(state.SettingsPath);
   settings.SelectGroup(kLastDirGroup);
-  if (const char* key = LastFolderKey(kind)) state.CurrentFolder = settings.ReadSetting(key, "");
+  state.CurrentFolder = settings.ReadSetting(LastFolderKey(kind), "");
   settings.Close();
   return state.CurrentFolder;
 }
 
-std::string StoreLastFolder(AppState& state, const std::string& path, int kind) {
+std::string StoreLastFolder(AppState& state, const std::string& path, FolderKind kind) {
   const std::string folder = FolderPart(path);
   state.CurrentFolder = folder;
   SettingsFile settings;
   settings.Open(state.SettingsPath);
   settings.SelectGroup(kLastDirGroup);
-  if (const char* key = LastFolderKey(kind)) settings.WriteSetting(key, folder);
+  settings.WriteSetting(LastFolderKey(kind), folder);
   settings.Close();
   return folder;
 }

@@ -78,12 +78,12 @@ std::string LanguageGroupName(const std::string& language);
 enum FolderKind : int { kTextFolder = 1, kPngFolder = 2 };
 
 // Sets state.CurrentFolder from the settings file (empty when it has none)
-// and returns it; any other kind leaves CurrentFolder unchanged.
-std::string ReadLastFolder(AppState& state, int kind);
+// and returns it.
+std::string ReadLastFolder(AppState& state, FolderKind kind);
 
 // Sets state.CurrentFolder to the folder part of path (up to its last '/'
 // or '\'), stores it in the settings file and returns it.
-std::string StoreLastFolder(AppState& state, const std::string& path, int kind);
+std::string StoreLastFolder(AppState& state, const std::string& path, FolderKind kind);
 
 // Writes "1" under "LNG" in the group of `language` (UTF-8 name); true when
 // the file was written, false when the change was lost (read-only file).

@@ -54,7 +54,7 @@ bool WritePng(const ui::Session& session, const std::string& path) {
 }
 
 // The save requester and the writing, with the last folder of `kind`.
-void SavePng(ui::Session& session, int kind) {
+void SavePng(ui::Session& session, app::FolderKind kind) {
   const app::MessageCatalogue& texts = session.catalogue;
   std::string path =
       ui::AskForFile(session, platform::RequesterKind::Save, kind, texts.MsgSavePng, texts.MsgPngPattern);

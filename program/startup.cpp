@@ -31,17 +31,18 @@ ui::MainJobs MakeMainJobs(ui::Session& session) {
 
 }  // namespace
 
-int RunProgram(platform::Platform& platform) {
+int RunProgram(platform::Platform& platform, const StartupHooks& hooks) {
   ui::Session session(platform);
   session.state = app::MakeAppStateForProcess();
   LoadFonts(platform, session.state);
+  if (hooks.sessionReady) hooks.sessionReady(session);
   app::LanguageCheck(session.state, platform, [&session] { return ui::ShowLanguageWindow(session); });
   session.catalogue =
       app::FillCatalogue(session.state.ChosenLanguage, session.state.VersionString, session.state.ContactsText);
   session.pixels.clear();
   // The loop needs window 0 to receive any event; without it there is nothing to wait for.
   if (!ui::OpenMainWindow(session)) app::EndProgram(platform);
-  ui::MainLoop(session, MakeMainJobs(session));
+  ui::MainLoop(session, hooks.makeJobs ? hooks.makeJobs(session) : MakeMainJobs(session));
 }
 
 }  // namespace program

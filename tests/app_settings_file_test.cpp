@@ -53,7 +53,7 @@ TEST_F(SettingsFileTest, LastFoldersInsertedThenReplacedInPlace) {
   const std::string head = kEnglishChosen;
   struct Step {
     std::string path;
-    int kind;
+    FolderKind kind;
     std::string folder;
     std::string file;
   };
@@ -72,8 +72,6 @@ TEST_F(SettingsFileTest, LastFoldersInsertedThenReplacedInPlace) {
   }
   EXPECT_EQ(ReadLastFolder(state, kPngFolder), "/home/ann/pictures/");
   EXPECT_EQ(ReadLastFolder(state, kTextFolder), "");
-  state.CurrentFolder = "/kept/";
-  EXPECT_EQ(ReadLastFolder(state, 3), "/kept/");  // other kinds leave CurrentFolder as it is
 }
 
 TEST_F(SettingsFileTest, FolderWithoutStoredValueReadsEmpty) {

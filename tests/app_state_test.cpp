@@ -43,7 +43,7 @@ TEST(AppState, StartValues) {
   const std::string server = std::string("http://") + UpdateHost();
   EXPECT_EQ(state.UpdateInfoUrl, server + "/fr/downloads/letterloom.txt");
   EXPECT_EQ(state.UpdateArchiveUrl, server + "/fr/downloads/letterloom.zip");
-  EXPECT_TRUE(std::string(UpdateHost()).ends_with(".example"));
+  EXPECT_EQ(std::string(UpdateHost()), LETTERLOOM_CONFIGURED_UPDATE_HOST);  // the host the build was given
   EXPECT_EQ(state.TextToImageCaption, "TXT -> PNG");
   EXPECT_EQ(state.ImageToTextCaption, "PNG -> TXT");
   EXPECT_EQ(state.MainFont, (platform::FontSpec{"arial", 11, false}));

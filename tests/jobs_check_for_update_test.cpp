@@ -55,10 +55,10 @@ class UpdateJob : public testing::TestWithParam<JobCase> {
  protected:
   UpdateJob() : session(fake) {
     fake::OpenStatusLineOnly(session, dir.Path());
-    fake.SetGadgetText(ui::kStatusLineGadget, kIdleStatus);
+    fake.SetGadgetText(ui::kStatusLine, kIdleStatus);
     fake.onMessageBox = [this](const fake::MessageBoxCall&) {
       progressOpenAtBox.push_back(fake.IsWindowOpen(ui::kProgressWindow));
-      statusAtBox.push_back(fake.GetGadgetText(ui::kStatusLineGadget));
+      statusAtBox.push_back(fake.GetGadgetText(ui::kStatusLine));
     };
   }
 
@@ -69,7 +69,7 @@ class UpdateJob : public testing::TestWithParam<JobCase> {
     fake.FlushPosted();  // lets a blink run to its end
   }
 
-  std::string Status() const { return fake.GetGadgetText(ui::kStatusLineGadget); }
+  std::string Status() const { return fake.GetGadgetText(ui::kStatusLine); }
   std::string Archive() const { return dir.Path() + jobs::kUpdateArchiveName; }
 
   TempDir dir;

@@ -72,13 +72,13 @@ TEST_F(WithNginx, ServesTheVersionFileToOurRequest) {
 TEST_F(WithNginx, SameVersionIsUpToDate) {
   RunJob(kSameVersionPath, kArchivePath, false);
   EXPECT_TRUE(fake.messageBoxes.empty());
-  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLineGadget), session.catalogue.MsgUpToDate);
+  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgUpToDate);
 }
 
 TEST_F(WithNginx, MissingVersionFileIsNoNetwork) {
   RunJob("/fr/downloads/nothing.txt", kArchivePath, false);
   EXPECT_TRUE(fake.messageBoxes.empty());
-  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLineGadget), session.catalogue.MsgNoNetwork);
+  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgNoNetwork);
 }
 
 TEST_F(WithNginx, DownloadsTheOfferedArchiveDirectlyOrThroughARedirect) {
@@ -109,7 +109,7 @@ TEST_F(WithNginx, DownloadsTheOfferedArchiveDirectlyOrThroughARedirect) {
       EXPECT_FALSE(std::filesystem::exists(Archive()));
     }
     EXPECT_EQ(dir.Entries().size(), c.saved ? 1u : 0u);
-    EXPECT_EQ(fake.GetGadgetText(ui::kStatusLineGadget), "");
+    EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), "");
   }
 }
 

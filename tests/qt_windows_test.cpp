@@ -14,12 +14,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/language_check.h"
 #include "app/message_catalogue.h"
-#include "ui/language_window.h"
+#include "program/startup.h"
 #include "tests/support/qt_backend.h"
 #include "tests/support/temp_settings_dir.h"
+#include "ui/language_window.h"
 #include "ui/main_window.h"
 #include "ui/status_line.h"
 
@@ -138,20 +137,19 @@ TEST(QtWindowsChild, DISABLED_FirstStartMainWindowAndCloseDuringBlink) {
   // A child process of its own, so the backend is created here, first.
   platform::Platform* platform = &qttest::Backend();
 
-  // The start-up sequence, with a test job on the text file button.
-  ui::Session session(*platform);
-  session.state = app::MakeAppStateForProcess();
-  platform->LoadFont(app::kMainFontNumber, session.state.MainFont);
-  platform->LoadFont(app::kSmallFontNumber, session.state.SmallFont);
-  std::deque<Step> steps = FirstStartScript(session);
-  RunScript(&steps);
-  app::LanguageCheck(session.state, *platform, [&session] { return ui::ShowLanguageWindow(session); });
-  session.catalogue =
-      app::FillCatalogue(session.state.ChosenLanguage, session.state.VersionString, session.state.ContactsText);
-  Check(ui::OpenMainWindow(session), "main window opens");
-  ui::MainJobs jobs;
-  jobs.textFileToImage = [&session] { ui::BlinkStatus(session, session.catalogue.MsgCompleted); };
-  ui::MainLoop(session, jobs);
+  // The program's own start-up sequence, with a test job on the text file button.
+  std::deque<Step> steps;
+  program::StartupHooks hooks;
+  hooks.sessionReady = [&steps](ui::Session& session) {
+    steps = FirstStartScript(session);
+    RunScript(&steps);
+  };
+  hooks.makeJobs = [](ui::Session& session) {
+    ui::MainJobs jobs;
+    jobs.textFileToImage = [&session] { ui::BlinkStatus(session, session.catalogue.MsgCompleted); };
+    return jobs;
+  };
+  program::RunProgram(*platform, hooks);
 }
 
 std::string SelfPath() {

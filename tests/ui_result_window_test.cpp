@@ -167,7 +167,7 @@ TEST_F(ResultWindowTest, CancelledSaveSetsCanceledAndTheWindowStays) {
   bool tookAnotherEvent = false;
   RunSteps({Click(ui::kSaveTextButton), [&] {
               tookAnotherEvent = true;
-              EXPECT_EQ(platform.GetGadgetText(ui::kStatusLineGadget), texts.MsgCanceled);
+              EXPECT_EQ(platform.GetGadgetText(ui::kStatusLine), texts.MsgCanceled);
               platform.PushClose(ui::kResultWindow);
             }});
   EXPECT_TRUE(tookAnotherEvent);

@@ -20,7 +20,7 @@ class StatusLineTest : public fake::SessionFixture {
     platform.OpenWindow({ui::kMainWindow, "main", 640, 359});
     platform::GadgetSpec spec;
     spec.window = ui::kMainWindow;
-    spec.number = ui::kStatusLineGadget;
+    spec.number = ui::kStatusLine;
     spec.kind = platform::GadgetKind::StatusField;
     spec.text = "Convert !";
     platform.CreateGadget(spec);
@@ -29,7 +29,7 @@ class StatusLineTest : public fake::SessionFixture {
   std::vector<std::string> StatusChanges() const {
     std::vector<std::string> result;
     for (const fake::TextChange& change : platform.textChanges) {
-      if (change.gadget == ui::kStatusLineGadget) {
+      if (change.gadget == ui::kStatusLine) {
         result.push_back(std::to_string(change.timeMs) + ":" + change.text);
       }
     }
@@ -49,8 +49,8 @@ TEST_F(StatusLineTest, BlinkAlternatesFiveTimesEndsOnTextAndNeverHoldsTheUiThrea
                                              "600:",  "750:Done",  "900:",  "1050:Done",
                                              "1200:", "1350:Done"};
   EXPECT_EQ(StatusChanges(), expected);
-  EXPECT_EQ(platform.gadget(ui::kStatusLineGadget).text, "Done");
-  EXPECT_EQ(platform.gadget(ui::kStatusLineGadget).font, 0);
+  EXPECT_EQ(platform.gadget(ui::kStatusLine).text, "Done");
+  EXPECT_EQ(platform.gadget(ui::kStatusLine).font, 0);
   EXPECT_EQ(platform.threadsStarted, 1);
 }
 
@@ -66,7 +66,7 @@ TEST_F(StatusLineTest, OverlappingBlinksInterleaveAndEndOnTheSecondText) {
   EXPECT_EQ(std::count(changes.begin(), changes.end(), "1350:first"), 1);
   EXPECT_EQ(std::count(changes.begin(), changes.end(), "650:second"), 1);
   EXPECT_EQ(changes.back(), "1850:second");
-  EXPECT_EQ(platform.gadget(ui::kStatusLineGadget).text, "second");
+  EXPECT_EQ(platform.gadget(ui::kStatusLine).text, "second");
 }
 
 TEST_F(StatusLineTest, BlinkKeepsItsOwnCopyOfTheText) {
@@ -77,7 +77,7 @@ TEST_F(StatusLineTest, BlinkKeepsItsOwnCopyOfTheText) {
     shortLived = "overwritten";
   }
   platform.FlushPosted();
-  EXPECT_EQ(platform.gadget(ui::kStatusLineGadget).text, "gone soon");
+  EXPECT_EQ(platform.gadget(ui::kStatusLine).text, "gone soon");
 }
 
 TEST_F(StatusLineTest, BlinkIsHarmlessWhenTheStatusLineIsGoneOrNoThreadStarts) {
@@ -92,7 +92,7 @@ TEST_F(StatusLineTest, BlinkIsHarmlessWhenTheStatusLineIsGoneOrNoThreadStarts) {
   ui::BlinkStatus(session, "never");
   platform.FlushPosted();
   EXPECT_TRUE(StatusChanges().empty());
-  EXPECT_EQ(platform.gadget(ui::kStatusLineGadget).text, "Convert !");
+  EXPECT_EQ(platform.gadget(ui::kStatusLine).text, "Convert !");
 }
 
 TEST_F(StatusLineTest, ProgressWindowIsAFramelessAmberPopupWithItsOwnFont) {

@@ -2,13 +2,10 @@
 #pragma once
 
 #include "app/language_check.h"
+#include "ui/numbers.h"
 #include "ui/session.h"
 
 namespace ui {
-
-inline constexpr int kLanguageWindow = 24;
-enum LanguageGadget : int { kFrenchButton = 25, kEnglishButton = 26, kGermanButton = 27, kExitButton = 28 };
-enum LanguageImage : int { kFrenchFlagImage = 29, kBritishFlagImage = 30, kGermanFlagImage = 31 };
 
 // Opens window 24 with the three flags and the Exit button and runs its
 // loop. A flag stores its language in the settings file and returns Chosen

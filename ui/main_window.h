@@ -3,23 +3,10 @@
 
 #include <functional>
 
+#include "ui/numbers.h"
 #include "ui/session.h"
 
 namespace ui {
-
-// Gadget numbers of the main window.
-enum MainGadget : int {
-  kBannerImage = 1,
-  kFooterText = 2,
-  kTaglineFrame = 3,
-  kTextFileButton = 4,
-  kImageFileButton = 5,
-  kClipboardButton = 6,
-  kStatusLine = 7,
-  kUpdateButton = 22,
-  kInfoButton = 23,
-};
-inline constexpr int kBannerPictureImage = 8;
 
 // The jobs the five buttons start; the info button's job is ToggleInfoPanel.
 struct MainJobs {

@@ -5,7 +5,7 @@
 
 namespace ui {
 
-std::string AskForFile(Session& session, platform::RequesterKind kind, int folderKind,
+std::string AskForFile(Session& session, platform::RequesterKind kind, app::FolderKind folderKind,
                        const std::string& title, const std::string& pattern) {
   app::ReadLastFolder(session.state, folderKind);
   platform::RequesterSpec spec;

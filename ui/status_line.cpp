@@ -18,7 +18,7 @@ const platform::FontSpec kProgressFont{"Microsoft Sans Serif", 12, true};
 // main window is gone.
 void PostStatusText(platform::Platform& platform, std::shared_ptr<const std::string> text) {
   platform.RunOnUiThread([&platform, text] {
-    if (platform.GadgetExists(kStatusLineGadget)) platform.SetGadgetText(kStatusLineGadget, *text);
+    if (platform.GadgetExists(kStatusLine)) platform.SetGadgetText(kStatusLine, *text);
   });
 }
 
@@ -26,8 +26,8 @@ void PostStatusText(platform::Platform& platform, std::shared_ptr<const std::str
 // for the whole process, and its own copy of the message.
 void StatusBlinker(platform::Platform& platform, std::shared_ptr<const std::string> message) {
   platform.RunOnUiThread([&platform] {
-    if (platform.GadgetExists(kStatusLineGadget)) {
-      platform.SetGadgetFont(kStatusLineGadget, app::kMainFontNumber);
+    if (platform.GadgetExists(kStatusLine)) {
+      platform.SetGadgetFont(kStatusLine, app::kMainFontNumber);
     }
   });
   auto blank = std::make_shared<const std::string>();
@@ -42,7 +42,7 @@ void StatusBlinker(platform::Platform& platform, std::shared_ptr<const std::stri
 }  // namespace
 
 void SetStatusText(Session& session, const std::string& text) {
-  session.platform.SetGadgetText(kStatusLineGadget, text);
+  session.platform.SetGadgetText(kStatusLine, text);
 }
 
 void BlinkStatus(Session& session, const std::string& text) {

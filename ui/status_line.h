@@ -3,14 +3,11 @@
 
 #include <string>
 
+#include "ui/numbers.h"
 #include "ui/session.h"
 
 namespace ui {
 
-inline constexpr int kMainWindow = 0;
-inline constexpr int kStatusLineGadget = 7;
-inline constexpr int kProgressWindow = 15;
-inline constexpr int kProgressTextGadget = 16;
 inline constexpr int kBalloonTipWidth = 180;
 inline constexpr int kBlinkCycles = 5;
 inline constexpr int kBlinkHalfPeriodMs = 150;

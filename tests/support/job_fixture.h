@@ -31,25 +31,25 @@ class JobFixture : public ::testing::Test {
   // The status line once every blink has run to its end.
   std::string FinalStatus() {
     platform.FlushPosted();
-    return platform.GetGadgetText(ui::kStatusLineGadget);
+    return platform.GetGadgetText(ui::kStatusLine);
   }
   // Every text the status line showed, in order, blanks of blinks left out.
   std::vector<std::string> StatusTexts() {
     platform.FlushPosted();
     std::vector<std::string> texts;
     for (const TextChange& change : platform.textChanges) {
-      if (change.gadget != ui::kStatusLineGadget || change.text.empty()) continue;
+      if (change.gadget != ui::kStatusLine || change.text.empty()) continue;
       if (texts.empty() || texts.back() != change.text) texts.push_back(change.text);
     }
     return texts;
   }
 
   // The last folder the settings file holds, read without touching the session.
-  std::string LastFolder(int kind) const {
+  std::string LastFolder(app::FolderKind kind) const {
     app::AppState copy = session.state;
     return app::ReadLastFolder(copy, kind);
   }
-  void StoreFolder(const std::string& folder, int kind) {
+  void StoreFolder(const std::string& folder, app::FolderKind kind) {
     app::AppState copy = session.state;
     app::StoreLastFolder(copy, folder + "x", kind);
   }

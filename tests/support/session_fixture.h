@@ -26,7 +26,7 @@ inline void OpenStatusLineOnly(ui::Session& session, const std::string& folder) 
   session.platform.OpenWindow(window);
   platform::GadgetSpec statusLine;
   statusLine.window = ui::kMainWindow;
-  statusLine.number = ui::kStatusLineGadget;
+  statusLine.number = ui::kStatusLine;
   statusLine.kind = platform::GadgetKind::StatusField;
   session.platform.CreateGadget(statusLine);
 }
