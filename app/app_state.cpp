@@ -4,6 +4,7 @@
 #include "app/message_catalogue.h"
 #include "resources/version.h"
 #include "sysio/files.h"
+#include "sysio/path_names.h"
 
 #ifndef LETTERLOOM_UPDATE_HOST
 #error "LETTERLOOM_UPDATE_HOST must name the maker's web server (set by CMake)"
@@ -12,7 +13,6 @@
 namespace app {
 namespace {
 
-constexpr char kPathSeparator = '/';
 constexpr const char* kUpdateInfoPath = "/fr/downloads/letterloom.txt";
 constexpr const char* kUpdateArchivePath = "/fr/downloads/letterloom.zip";
 constexpr const char* kSettingsFileName = "prefs.lng";
@@ -20,13 +20,6 @@ constexpr const char* kScratchFileName = "letterloomtemp.orvanto";
 constexpr const char* kFontFace = "arial";
 constexpr int kMainFontPoints = 11;
 constexpr int kSmallFontPoints = 8;
-
-// A folder with the separator at its end; an unknown (empty) folder stays
-// empty, so that the paths built on it stay relative.
-std::string WithTrailingSeparator(std::string folder) {
-  if (!folder.empty() && folder.back() != kPathSeparator) folder.push_back(kPathSeparator);
-  return folder;
-}
 
 }  // namespace
 
@@ -38,12 +31,12 @@ AppState MakeAppState(const std::string& currentDirectory, const std::string& te
   const std::string server = std::string("http://") + UpdateHost();
   state.UpdateInfoUrl = server + kUpdateInfoPath;
   state.UpdateArchiveUrl = server + kUpdateArchivePath;
-  state.StartDirectory = WithTrailingSeparator(currentDirectory);
+  state.StartDirectory = sysio::WithTrailingSeparator(currentDirectory);
   state.ContactsText = MakeContactsText();
   state.SettingsPath = state.StartDirectory + kSettingsFileName;
   state.MainFont = {kFontFace, kMainFontPoints, false};
   state.SmallFont = {kFontFace, kSmallFontPoints, false};
-  state.TempDirectory = WithTrailingSeparator(tempDirectory);
+  state.TempDirectory = sysio::WithTrailingSeparator(tempDirectory);
   state.ScratchPath = state.TempDirectory + kScratchFileName;
   state.CurrentFolder = state.StartDirectory;
   state.InfoShown = 0;

@@ -14,6 +14,7 @@
 #include "codec/stream_decoder.h"
 #include "resources/version.h"
 #include "sysio/files.h"
+#include "sysio/process_io.h"
 
 namespace {
 
@@ -104,7 +105,11 @@ int Decode(const std::string& input, const std::string& output) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  // Texts and pictures pass through the standard streams byte for byte.
+  if (!sysio::UseBinaryStandardStreams()) {
+    return Fail(kExitFile, "standard input and output", "cannot be switched to binary mode");
+  }
+  const std::vector<std::string> args = sysio::ProgramArguments(argc, argv);
   if (args.size() == 1 && args[0] == "--help") {
     std::printf("%s%s", kUsage, kHelp);
     return kExitOk;

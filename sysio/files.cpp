@@ -1,21 +1,29 @@
-// POSIX implementation of whole-file reading, atomic rewriting and the process's folders.
+// Whole-file reading, atomic rewriting and the process's folders, over the calls of os_calls.h.
 #include "sysio/files.h"
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+#include "sysio/wide_text.h"
+#else
+#include <climits>
 #include <unistd.h>
+#endif
+
+#include "sysio/os_calls.h"
+#include "sysio/path_names.h"
 
 namespace sysio {
 namespace {
 
-constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
+constexpr unsigned kAnyWriteBit = 0222;
+constexpr unsigned kNewFileMode = 0666;  // narrowed by the umask
 constexpr int kTempNameAttempts = 16;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr const char* kDefaultTempDirectory = "/tmp";
@@ -25,114 +33,72 @@ class FdGuard {
  public:
   explicit FdGuard(int fd) : m_fd(fd) {}
   ~FdGuard() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) os::Close(m_fd);
   }
   FdGuard(const FdGuard&) = delete;
   FdGuard& operator=(const FdGuard&) = delete;
   int get() const { return m_fd; }
-  // Closes now and reports whether the close succeeded.
-  bool Close() {
+  int Release() {
     const int fd = m_fd;
     m_fd = -1;
-    return ::close(fd) == 0;
+    return fd;
   }
 
  private:
   int m_fd;
 };
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-// The file a path names, with a link followed; the path itself when it is
-// no link or the link leads nowhere.
-std::string ResolveLink(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char resolved[PATH_MAX];
-  if (::realpath(path.c_str(), resolved) == nullptr) return path;
-  return resolved;
-}
-
-std::string DirectoryOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseNameOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Creates a new, empty temporary file beside `target`; fills `tempPath`.
 int CreateTempBeside(const std::string& target, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
-  const std::string stem =
-      DirectoryOf(target) + "/." + BaseNameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-";
+  const std::string stem = JoinPath(DirectoryOf(target), "." + BaseNameOf(target) + ".tmp-" +
+                                                             std::to_string(os::ProcessId()) + "-");
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     tempPath = stem + std::to_string(counter++);
-    const int fd = OpenRetrying(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
+    const int fd = os::Open(tempPath, os::kWrite | os::kExclusive, kNewFileMode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-// Best effort: makes the rename itself durable.
-void SyncDirectory(const std::string& directory) {
-  const int fd = OpenRetrying(directory.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+// A regular file whose mode has no write bit, or that the process may not write.
+bool WriteProtected(const std::string& path, const os::FileInfo& info) {
+  // access() and open() grant root every file, so a file whose mode has no
+  // write bit at all is taken as write-protected for every user as well.
+  return (info.mode & kAnyWriteBit) == 0 || !os::MayWrite(path);
 }
 
 }  // namespace
 
 bool IsRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  const std::optional<os::FileInfo> info = os::InfoOfPath(path);
+  return info && info->kind == os::Kind::Regular;
 }
 
 FileAccess ProbeFileAccess(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FileAccess::Unavailable;
-  // access() and open() grant root every file, so a file whose mode has no
-  // write bit at all is taken as write-protected for every user as well.
-  const bool writable = (st.st_mode & kAnyWriteBit) != 0 && ::access(path.c_str(), W_OK) == 0;
-  if (writable) {
-    const int fd = OpenRetrying(path.c_str(), O_RDWR);
-    if (fd >= 0) {
-      ::close(fd);
-      return FileAccess::ReadWrite;
-    }
+  const std::optional<os::FileInfo> info = os::InfoOfPath(path);
+  if (!info || info->kind != os::Kind::Regular) return FileAccess::Unavailable;
+  if (!WriteProtected(path, *info)) {
+    FdGuard fd(os::Open(path, os::kReadWrite));
+    if (fd.get() >= 0) return FileAccess::ReadWrite;
   }
-  const int fd = OpenRetrying(path.c_str(), O_RDONLY);
-  if (fd < 0) return FileAccess::Unavailable;
-  ::close(fd);
-  return FileAccess::ReadOnly;
+  FdGuard fd(os::Open(path, os::kRead));
+  return fd.get() >= 0 ? FileAccess::ReadOnly : FileAccess::Unavailable;
 }
 
 bool IsWriteProtected(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return false;
-  return (st.st_mode & kAnyWriteBit) == 0 || ::access(path.c_str(), W_OK) != 0;
+  const std::optional<os::FileInfo> info = os::InfoOfPath(path);
+  return info && WriteProtected(path, *info);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   if (!IsRegularFile(path)) return std::nullopt;
-  FdGuard fd(OpenRetrying(path.c_str(), O_RDONLY));
+  FdGuard fd(os::Open(path, os::kRead));
   if (fd.get() < 0) return std::nullopt;
   std::string content;
   std::vector<char> chunk(kReadChunk);
   for (;;) {
-    const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
-    if (got < 0 && errno == EINTR) continue;
+    const long got = os::ReadAt(fd.get(), chunk.data(), chunk.size(), content.size());
     if (got < 0) return std::nullopt;
     if (got == 0) return content;
     content.append(chunk.data(), static_cast<std::size_t>(got));
@@ -141,28 +107,29 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 bool WriteAll(int fd, std::string_view content) {
   while (!content.empty()) {
-    const ssize_t put = ::write(fd, content.data(), content.size());
-    if (put < 0 && errno == EINTR) continue;
+    const long put = os::WriteSome(fd, content.data(), content.size());
     if (put <= 0) return false;
     content.remove_prefix(static_cast<std::size_t>(put));
   }
   return true;
 }
 
-ReplacementFile::ReplacementFile(const std::string& path) : m_target(ResolveLink(path)) {
-  struct stat old {};
-  m_hadTarget = ::stat(m_target.c_str(), &old) == 0;
-  if (m_hadTarget && !S_ISREG(old.st_mode)) return;
-  m_oldMode = old.st_mode & 07777;
-  m_oldOwner = old.st_uid;
-  m_oldGroup = old.st_gid;
+ReplacementFile::ReplacementFile(const std::string& path) : m_target(os::ResolveLink(path)) {
+  const std::optional<os::FileInfo> old = os::InfoOfPath(m_target);
+  m_hadTarget = old.has_value();
+  if (m_hadTarget && old->kind != os::Kind::Regular) return;
+  if (m_hadTarget) {
+    m_oldMode = old->mode;
+    m_oldOwner = old->owner;
+    m_oldGroup = old->group;
+  }
   m_fd = CreateTempBeside(m_target, m_tempPath);
 }
 
 ReplacementFile::~ReplacementFile() {
   if (m_fd < 0) return;
-  ::close(m_fd);
-  ::unlink(m_tempPath.c_str());
+  os::Close(m_fd);
+  os::RemoveFile(m_tempPath);
 }
 
 bool ReplacementFile::Write(std::string_view bytes, const FileWriter& writer) {
@@ -174,41 +141,41 @@ bool ReplacementFile::Commit() {
   bool ok = true;
   if (m_hadTarget) {
     // Ownership only changes for a privileged process; a failure there is harmless.
-    [[maybe_unused]] const int ignored = ::fchown(m_fd, m_oldOwner, m_oldGroup);
-    ok = ::fchmod(m_fd, static_cast<mode_t>(m_oldMode)) == 0;
+    os::SetOwner(m_fd, m_oldOwner, m_oldGroup);
+    ok = os::SetMode(m_fd, m_oldMode);
   }
-  ok = ok && ::fsync(m_fd) == 0;
-  ok = ::close(m_fd) == 0 && ok;
+  ok = ok && os::SyncToDisk(m_fd);
+  ok = os::Close(m_fd) && ok;
   m_fd = -1;
-  if (!ok || ::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
-    ::unlink(m_tempPath.c_str());
+  if (!ok || !os::ReplaceFile(m_tempPath, m_target)) {
+    const int cause = errno;
+    os::RemoveFile(m_tempPath);
+    errno = cause;
     return false;
   }
-  SyncDirectory(DirectoryOf(m_target));
+  os::SyncFolder(DirectoryOf(m_target));
   return true;
 }
 
 std::FILE* OpenForReading(const std::string& path) {
-  // O_NONBLOCK keeps the open itself from waiting for a writer on a pipe.
-  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK);
-  if (fd < 0) return nullptr;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    const int cause = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    ::close(fd);
+  // kNoWait keeps the open itself from waiting for a writer on a pipe.
+  FdGuard fd(os::Open(path, os::kRead | os::kNoWait));
+  if (fd.get() < 0) return nullptr;
+  const std::optional<os::FileInfo> info = os::InfoOf(fd.get());
+  if (!info || info->kind == os::Kind::Folder || !os::MakeBlocking(fd.get())) {
+    const int cause = info && info->kind == os::Kind::Folder ? EISDIR : errno;
     errno = cause;
     return nullptr;
   }
-  std::FILE* file = ::fdopen(fd, "rb");
-  if (file == nullptr) ::close(fd);
+  std::FILE* file = os::StreamOf(fd.get(), "rb");
+  if (file != nullptr) fd.Release();
   return file;
 }
 
 std::optional<std::uint64_t> RegularFileSize(std::FILE* file) {
-  struct stat info {};
-  if (::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  return static_cast<std::uint64_t>(info.st_size);
+  const std::optional<os::FileInfo> info = os::InfoOf(os::DescriptorOf(file));
+  if (!info || info->kind != os::Kind::Regular) return std::nullopt;
+  return info->size;
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view content,
@@ -218,18 +185,38 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content,
 }
 
 std::string CurrentDirectory() {
+#ifdef _WIN32
+  const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+  std::wstring buffer(size, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(size, buffer.data());
+  if (length == 0 || length >= size) return {};
+  buffer.resize(length);
+  return windows::Narrow(buffer);
+#else
   std::vector<char> buffer(PATH_MAX);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
     if (errno != ERANGE) return {};
     buffer.resize(buffer.size() * 2);
   }
   return buffer.data();
+#endif
 }
 
 std::string TemporaryDirectory() {
+#ifdef _WIN32
+  // The user's own temporary folder (TMP, TEMP, USERPROFILE, else the
+  // Windows folder), without the separator GetTempPathW ends it with.
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::string folder = windows::Narrow(std::wstring_view(buffer, length));
+  if (folder.size() > 3 && IsPathSeparator(folder.back())) folder.pop_back();  // "C:\" stays whole
+  return folder;
+#else
   const char* fromEnvironment = std::getenv("TMPDIR");
   if (fromEnvironment != nullptr && *fromEnvironment != '\0') return fromEnvironment;
   return kDefaultTempDirectory;
+#endif
 }
 
 }  // namespace sysio

@@ -1,31 +1,27 @@
-// Creates, fills, reads back and deletes the ScratchTextFile with plain POSIX calls.
+// Creates, fills, reads back and deletes the ScratchTextFile over the calls of os_calls.h.
 #include "sysio/scratch_file.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <utility>
 
+#include "sysio/os_calls.h"
+
 namespace sysio {
 namespace {
 
-constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
-constexpr int kCommonFlags = O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+constexpr unsigned kOwnerOnly = 0600;
 
 // A file we may reuse: regular, ours, one name only.
 bool IsOurPlainFile(int fd) {
-  struct stat info {};
-  if (fstat(fd, &info) != 0) return false;
-  return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1;
+  const std::optional<os::FileInfo> info = os::InfoOf(fd);
+  return info && info->kind == os::Kind::Regular && info->ownedByUs && info->links == 1;
 }
 
 int OpenExisting(const std::string& path) {
-  const int fd = open(path.c_str(), kCommonFlags);
+  const int fd = os::Open(path, os::kReadWrite | os::kNoWait | os::kNoLink);
   if (fd < 0) return -1;
-  if (!IsOurPlainFile(fd) || fchmod(fd, kOwnerOnly) != 0 || ftruncate(fd, 0) != 0) {
-    close(fd);
+  if (!IsOurPlainFile(fd) || !os::SetMode(fd, kOwnerOnly) || !os::Truncate(fd, 0)) {
+    os::Close(fd);
     return -1;
   }
   return fd;
@@ -35,7 +31,7 @@ int OpenExisting(const std::string& path) {
 
 std::optional<ScratchTextFile> ScratchTextFile::Create(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  int fd = open(path.c_str(), kCommonFlags | O_CREAT | O_EXCL, kOwnerOnly);
+  int fd = os::Open(path, os::kReadWrite | os::kExclusive, kOwnerOnly);
   if (fd < 0 && errno == EEXIST) fd = OpenExisting(path);
   if (fd < 0) return std::nullopt;
   return ScratchTextFile(path, fd);
@@ -56,7 +52,7 @@ ScratchTextFile& ScratchTextFile::operator=(ScratchTextFile&& other) noexcept {
 ScratchTextFile::~ScratchTextFile() { Close(); }
 
 void ScratchTextFile::Close() {
-  if (m_fd >= 0) close(m_fd);
+  if (m_fd >= 0) os::Close(m_fd);
   m_fd = -1;
 }
 
@@ -64,8 +60,7 @@ bool ScratchTextFile::Write(std::string_view bytes) {
   if (m_fd < 0) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = pwrite(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
+    const long n = os::WriteAt(m_fd, bytes.data() + done, bytes.size() - done, done);
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -74,13 +69,12 @@ bool ScratchTextFile::Write(std::string_view bytes) {
 
 std::optional<std::string> ScratchTextFile::ReadBack() const {
   if (m_fd < 0) return std::nullopt;
-  struct stat info {};
-  if (fstat(m_fd, &info) != 0) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+  const std::optional<os::FileInfo> info = os::InfoOf(m_fd);
+  if (!info) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(info->size), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
+    const long n = os::ReadAt(m_fd, bytes.data() + done, bytes.size() - done, done);
     if (n < 0) return std::nullopt;
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
@@ -91,13 +85,11 @@ std::optional<std::string> ScratchTextFile::ReadBack() const {
 
 void ScratchTextFile::Delete() {
   if (m_fd < 0) return;
-  struct stat mine {};
-  struct stat named {};
-  // Only the name that still leads to our file is removed.
-  if (fstat(m_fd, &mine) == 0 && lstat(m_path.c_str(), &named) == 0 &&
-      mine.st_dev == named.st_dev && mine.st_ino == named.st_ino) {
-    unlink(m_path.c_str());
-  }
+  // Only the name that still leads to our file is removed (on Windows the
+  // file is open with FILE_SHARE_DELETE, so it can go while we hold it).
+  const std::optional<os::FileInfo> mine = os::InfoOf(m_fd);
+  const std::optional<os::FileInfo> named = os::InfoOfName(m_path);
+  if (mine && named && mine->identity == named->identity) os::RemoveFile(m_path);
   Close();
 }
 
