@@ -1,5 +1,4 @@
 // Times encode and decode of the largest text a picture holds against their zlib floors.
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -7,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,12 +112,17 @@ std::vector<std::uint8_t> RawRows(const codec::Image& image) {
   return raw;
 }
 
+// A new file in the system's temporary folder; empty when none can be made.
 std::string TempPath() {
-  char name[] = "/tmp/letterloom-bench-XXXXXX";
-  const int fd = mkstemp(name);
-  if (fd < 0) return {};
-  close(fd);
-  return name;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) return {};
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::filesystem::path path = folder / ("letterloom-bench-" + std::to_string(random()) + ".png");
+    if (!std::filesystem::exists(path, error)) return path.string();
+  }
+  return {};
 }
 
 bool WriteFile(const std::string& path, const std::string& bytes) {

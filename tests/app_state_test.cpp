@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "app/message_catalogue.h"
@@ -21,11 +22,46 @@ struct FolderCase {
   const char* scratch;
 };
 
+// Sets an environment variable for the life of the object (empty: removed).
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : m_name(name) {
+    const char* old = std::getenv(name);
+    m_old = old ? std::optional<std::string>(old) : std::nullopt;
+    Set(value);
+  }
+  ~ScopedVariable() { Set(m_old.value_or("")); }
+  void Set(const std::string& value) const {
+#ifdef _WIN32
+    _putenv_s(m_name, value.c_str());  // "" removes it
+#else
+    if (value.empty()) {
+      unsetenv(m_name);
+    } else {
+      setenv(m_name, value.c_str(), 1);
+    }
+#endif
+  }
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
+
 TEST(AppState, PathsGetOneTrailingSeparator) {
   const FolderCase cases[] = {
+#ifdef _WIN32
+      {"C:\\Users\\ann", "C:\\Users\\ann\\AppData\\Local\\Temp", "C:\\Users\\ann\\",
+       "C:\\Users\\ann\\prefs.lng", "C:\\Users\\ann\\AppData\\Local\\Temp\\",
+       "C:\\Users\\ann\\AppData\\Local\\Temp\\letterloomtemp.orvanto"},
+      {"C:\\", "D:\\t\\", "C:\\", "C:\\prefs.lng", "D:\\t\\", "D:\\t\\letterloomtemp.orvanto"},
+      {"C:/data/", "C:/t", "C:/data/", "C:/data/prefs.lng", "C:/t\\", "C:/t\\letterloomtemp.orvanto"},
+#else
       {"/home/ann", "/tmp", "/home/ann/", "/home/ann/prefs.lng", "/tmp/", "/tmp/letterloomtemp.orvanto"},
       {"/", "/var/tmp/", "/", "/prefs.lng", "/var/tmp/", "/var/tmp/letterloomtemp.orvanto"},
       {"/data/", "/t", "/data/", "/data/prefs.lng", "/t/", "/t/letterloomtemp.orvanto"},
+      {"/odd\\", "/t", "/odd\\/", "/odd\\/prefs.lng", "/t/", "/t/letterloomtemp.orvanto"},
+#endif
   };
   for (const FolderCase& c : cases) {
     const AppState state = MakeAppState(c.cwd, c.tmp);
@@ -53,16 +89,29 @@ TEST(AppState, StartValues) {
   EXPECT_EQ(state.ChosenLanguage, "");
 }
 
+#ifdef _WIN32
+// The user's temporary folder as GetTempPathW finds it: TMP first.
+TEST(AppState, ProcessStateUsesTheUsersTemporaryFolder) {
+  {
+    ScopedVariable tmp("TMP", "C:\\scratch\\area");
+    EXPECT_EQ(MakeAppStateForProcess().ScratchPath, "C:\\scratch\\area\\letterloomtemp.orvanto");
+  }
+  EXPECT_EQ(MakeAppStateForProcess().TempDirectory.back(), '\\');
+  EXPECT_EQ(MakeAppStateForProcess().StartDirectory.back(), '\\');
+}
+#else
 TEST(AppState, ProcessStateUsesTmpdir) {
-  const char* old = std::getenv("TMPDIR");
-  const std::string saved = old ? old : "";
-  setenv("TMPDIR", "/scratch/area", 1);
-  EXPECT_EQ(MakeAppStateForProcess().ScratchPath, "/scratch/area/letterloomtemp.orvanto");
-  unsetenv("TMPDIR");
-  EXPECT_EQ(MakeAppStateForProcess().TempDirectory, "/tmp/");
-  if (old) setenv("TMPDIR", saved.c_str(), 1);
+  {
+    ScopedVariable tmpdir("TMPDIR", "/scratch/area");
+    EXPECT_EQ(MakeAppStateForProcess().ScratchPath, "/scratch/area/letterloomtemp.orvanto");
+  }
+  {
+    ScopedVariable tmpdir("TMPDIR", "");
+    EXPECT_EQ(MakeAppStateForProcess().TempDirectory, "/tmp/");
+  }
   EXPECT_EQ(MakeAppStateForProcess().StartDirectory.back(), '/');
 }
+#endif
 
 TEST(AppState, EndProgramEndsWithCodeZero) {
   fake::FakePlatform platform;

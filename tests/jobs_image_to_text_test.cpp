@@ -1,13 +1,12 @@
 // ImageToText on the fake backend: the requester, the silent ends, the hand-over to the result window.
 #include "jobs/image_to_text.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "jobs/text_to_image.h"
+#include "tests/support/file_modes.h"
 #include "tests/support/job_fixture.h"
 #include "ui/result_window.h"
 
@@ -50,7 +49,7 @@ TEST_F(ImageToTextTest, DecodedTextReachesTheResultWindow) {
   fs::create_directories(dir / "other");
   const std::string moved = Path("other/note.png");
   fs::rename(png, moved);
-  chmod(moved.c_str(), 0444);  // read access is all the job needs
+  fake::MakeReadOnly(moved);  // read access is all the job needs
   platform.requesterAnswers = {moved};
 
   EXPECT_EQ(RunShowing(), "caf\xC3\xA9\nbar");

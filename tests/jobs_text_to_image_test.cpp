@@ -1,14 +1,12 @@
 // TextFileToImage and ClipboardToImage on the fake backend, over real files.
 #include "jobs/text_to_image.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "codec/pixel_stream.h"
+#include "tests/support/file_modes.h"
 #include "tests/support/job_fixture.h"
 
 namespace {
@@ -90,7 +88,7 @@ TEST_F(TextToImageTest, TypedNameOfAMissingFileEncodesTheEmptyText) {
 TEST_F(TextToImageTest, WriteProtectedTextFileIsConverted) {
   const std::string source = Path("texts/protected.txt");
   WriteWholeFile(source, "read only");
-  chmod(source.c_str(), 0444);
+  fake::MakeReadOnly(source);
   platform.requesterAnswers = {source, Path("pngs/out.png")};
   jobs::TextFileToImage(session);
   EXPECT_EQ(Decode(Path("pngs/out.png")), "read only");
@@ -201,7 +199,7 @@ TEST_F(TextToImageTest, TooLargeClipboardTextEndsTheProgramWithoutLeavingTheScra
 TEST_F(TextToImageTest, ClipboardJobEndsSilentlyWhenTheScratchFileIsALink) {
   const std::string victim = Path("victim");
   WriteWholeFile(victim, "keep");
-  fs::create_symlink(victim, session.state.ScratchPath);
+  if (!fake::MakeSymlink(victim, session.state.ScratchPath)) GTEST_SKIP() << fake::kNoSymlinks;
   platform.clipboard = "secret";
   jobs::ClipboardToImage(session);
   EXPECT_EQ(ReadWholeFile(victim), "keep");

@@ -1,13 +1,12 @@
 // The result window on the fake backend: its gadgets, its loop, copying and saving.
 #include "ui/result_window.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
+#include "tests/support/file_modes.h"
 #include "tests/support/job_fixture.h"
 #include "ui/main_window.h"
 
@@ -178,7 +177,7 @@ TEST_F(ResultWindowTest, CancelledSaveSetsCanceledAndTheWindowStays) {
 TEST_F(ResultWindowTest, UnwritableSaveShowsTheErrorBox) {
   const std::string protectedFile = Path("texts/protected.txt");
   WriteWholeFile(protectedFile, "keep");
-  chmod(protectedFile.c_str(), 0444);
+  fake::MakeReadOnly(protectedFile);
   fs::create_directories(dir / "texts" / "folder.txt");
   platform.requesterAnswers = {protectedFile, Path("texts/folder.txt")};
   RunSteps({Click(ui::kSaveTextButton), Click(ui::kSaveTextButton)});

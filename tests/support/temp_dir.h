@@ -1,13 +1,12 @@
 // A fresh temporary directory for one test, removed with everything in it, and whole-file reads and writes.
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
 
@@ -18,22 +17,37 @@ class TempDir {
   // Makes the directory under the system's temporary folder; a test that
   // cannot have one stops at once rather than write somewhere else.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "letterloom-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-      std::perror("mkdtemp");
+    constexpr int kAttempts = 16;
+    std::random_device random;
+    const std::filesystem::path parent = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < kAttempts && m_root.empty(); ++attempt) {
+      const std::filesystem::path candidate = parent / ("letterloom-" + std::to_string(random()));
+      std::error_code error;
+      // create_directory answers false for a name that is taken: never share one.
+      if (std::filesystem::create_directory(candidate, error)) m_root = candidate;
+    }
+    if (m_root.empty()) {
+      std::fprintf(stderr, "no temporary directory under %s\n", parent.string().c_str());
       std::abort();
     }
-    m_root = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
+#ifdef _WIN32
+    // Windows refuses to delete a file with the read-only attribute.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_root, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add, ignored);
+    }
+#endif
     std::filesystem::remove_all(m_root, ignored);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The directory, ending with "/".
-  std::string Path() const { return m_root.string() + "/"; }
+  // The directory, ending with the system's separator.
+  std::string Path() const { return m_root.string() + kSeparator; }
   // The directory without the trailing separator.
   const std::filesystem::path& Root() const { return m_root; }
   // The path of `name` inside the directory.
@@ -49,17 +63,20 @@ class TempDir {
   }
 
  private:
+  static constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
   std::filesystem::path m_root;
 };
 
-// Every byte of the file; empty when it cannot be read.
-inline std::string ReadWholeFile(const std::string& path) {
+// Every byte of the file; empty when it cannot be read. Names are taken in
+// the system's narrow encoding (the ANSI code page on Windows): a test of
+// other names reaches its files through std::filesystem::u8path.
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Replaces the file's content with `bytes`, creating it when needed.
-inline void WriteWholeFile(const std::string& path, const std::string& bytes) {
+inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 

@@ -1,8 +1,6 @@
 // A fresh temporary directory for settings-file tests, removed with everything in it.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <string>
 
@@ -28,8 +26,12 @@ class TempSettingsDir : public TempDir {
 
   void WriteSettings(const std::string& bytes) const { WriteWholeFile(SettingsPath(), bytes); }
   std::string ReadSettings() const { return ReadWholeFile(SettingsPath()); }
-  // No write bits at all: read-only also for root.
-  void MakeSettingsReadOnly() const { chmod(SettingsPath().c_str(), 0444); }
+  // No write bits at all: read-only also for root (on Windows: the
+  // read-only attribute).
+  void MakeSettingsReadOnly() const {
+    namespace fs = std::filesystem;
+    fs::permissions(SettingsPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  }
 };
 
 }  // namespace fake

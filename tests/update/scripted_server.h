@@ -1,12 +1,17 @@
-// A loopback HTTP server for tests that answers each request with scripted bytes.
+// A loopback HTTP server for tests that answers each request with scripted bytes: POSIX sockets or Winsock.
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -16,7 +21,45 @@
 #include <thread>
 #include <vector>
 
+#include "sysio/socket_stream.h"
+
 namespace testing_update {
+
+// What differs between POSIX sockets and Winsock, one small function each.
+#ifdef _WIN32
+using Socket = SOCKET;
+inline constexpr Socket kNoSocket = INVALID_SOCKET;
+using AddressLength = int;
+inline Socket OpenListener() { return ::WSASocketW(AF_INET, SOCK_STREAM, 0, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT); }
+inline void CloseSocket(Socket s) { ::closesocket(s); }
+inline int PollOne(Socket s, short events, int timeoutMs) {
+  WSAPOLLFD entry{s, events, 0};
+  return ::WSAPoll(&entry, 1, timeoutMs);
+}
+inline Socket AcceptNonBlocking(Socket listener) {
+  Socket client = ::accept(listener, nullptr, nullptr);
+  u_long nonBlocking = 1;
+  if (client != kNoSocket) ::ioctlsocket(client, FIONBIO, &nonBlocking);
+  return client;
+}
+inline long SendSome(Socket s, const char* data, std::size_t size) { return ::send(s, data, static_cast<int>(size), 0); }
+inline long ReceiveSome(Socket s, char* buffer, std::size_t size) { return ::recv(s, buffer, static_cast<int>(size), 0); }
+inline bool SendWouldWait() { return ::WSAGetLastError() == WSAEWOULDBLOCK; }
+#else
+using Socket = int;
+inline constexpr Socket kNoSocket = -1;
+using AddressLength = socklen_t;
+inline Socket OpenListener() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+inline void CloseSocket(Socket s) { ::close(s); }
+inline int PollOne(Socket s, short events, int timeoutMs) {
+  pollfd entry{s, events, 0};
+  return ::poll(&entry, 1, timeoutMs);
+}
+inline Socket AcceptNonBlocking(Socket listener) { return ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC); }
+inline long SendSome(Socket s, const char* data, std::size_t size) { return ::send(s, data, size, MSG_NOSIGNAL); }
+inline long ReceiveSome(Socket s, char* buffer, std::size_t size) { return ::recv(s, buffer, size, 0); }
+inline bool SendWouldWait() { return errno == EAGAIN || errno == EINTR; }
+#endif
 
 // What the server does on one connection once the request's head is in.
 struct Reply {
@@ -38,13 +81,17 @@ struct Reply {
 class ScriptedServer {
  public:
   explicit ScriptedServer(std::map<std::string, Reply> replies) : m_replies(std::move(replies)) {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sysio::StartNetwork();
+    m_listener = OpenListener();
+#ifndef _WIN32
+    // Windows' SO_REUSEADDR would let another program take the port from us.
     int yes = 1;
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
+    AddressLength length = sizeof address;
     if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
         ::listen(m_listener, 16) == 0 &&
         ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
@@ -56,7 +103,7 @@ class ScriptedServer {
   ~ScriptedServer() {
     m_stop = true;
     m_thread.join();
-    ::close(m_listener);
+    CloseSocket(m_listener);
   }
 
   int port() const { return m_port; }
@@ -73,29 +120,28 @@ class ScriptedServer {
   static constexpr int kPollMs = 20;
   static constexpr std::size_t kMaxRequestBytes = 64 * 1024;
 
-  bool WaitFor(int fd, short events) const {
-    pollfd entry{fd, events, 0};
+  bool WaitFor(Socket s, short events) const {
     while (!m_stop) {
-      if (::poll(&entry, 1, kPollMs) > 0) return true;
+      if (PollOne(s, events, kPollMs) > 0) return true;
     }
     return false;
   }
 
   void Serve() {
     while (WaitFor(m_listener, POLLIN)) {
-      int client = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-      if (client < 0) continue;
+      Socket client = AcceptNonBlocking(m_listener);
+      if (client == kNoSocket) continue;
       Answer(client);
-      ::close(client);
+      CloseSocket(client);
     }
   }
 
-  void Answer(int client) {
+  void Answer(Socket client) {
     std::string request;
     char piece[1024];
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequestBytes) {
       if (!WaitFor(client, POLLIN)) return;
-      ssize_t n = ::recv(client, piece, sizeof piece, 0);
+      long n = ReceiveSome(client, piece, sizeof piece);
       if (n <= 0) return;
       request.append(piece, static_cast<std::size_t>(n));
     }
@@ -110,7 +156,7 @@ class ScriptedServer {
       if (!Send(client, reply.repeat)) return;
     }
     if (reply.holdOpen) {
-      while (WaitFor(client, POLLIN) && ::recv(client, piece, sizeof piece, 0) > 0) {
+      while (WaitFor(client, POLLIN) && ReceiveSome(client, piece, sizeof piece) > 0) {
       }
     }
   }
@@ -125,19 +171,19 @@ class ScriptedServer {
   }
 
   // False once the client has gone or the server stops.
-  bool Send(int client, const std::string& bytes) const {
+  bool Send(Socket client, const std::string& bytes) const {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
       if (!WaitFor(client, POLLOUT)) return false;
-      ssize_t n = ::send(client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+      long n = SendSome(client, bytes.data() + sent, bytes.size() - sent);
+      if (n < 0 && !SendWouldWait()) return false;
       if (n > 0) sent += static_cast<std::size_t>(n);
     }
     return true;
   }
 
   std::map<std::string, Reply> m_replies;
-  int m_listener = -1;
+  Socket m_listener = kNoSocket;
   int m_port = 0;
   std::atomic<bool> m_stop{false};
   mutable std::mutex m_mutex;
@@ -147,14 +193,15 @@ class ScriptedServer {
 
 // A loopback port with nobody listening on it.
 inline int ClosedPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sysio::StartNetwork();
+  Socket s = OpenListener();
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
+  AddressLength length = sizeof address;
+  ::bind(s, reinterpret_cast<sockaddr*>(&address), length);
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+  CloseSocket(s);
   return ntohs(address.sin_port);
 }
 

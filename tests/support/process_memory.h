@@ -1,0 +1,34 @@
+// The memory this process holds in RAM: /proc/self/statm on Linux, the working set on Windows.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <psapi.h>  // after windows.h, whose types it uses
+#else
+#include <unistd.h>
+#endif
+
+#include <cstddef>
+#include <cstdio>
+
+namespace fake {
+
+// Resident memory of this process in bytes; 0 when it cannot be told.
+inline std::size_t ResidentBytes() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.WorkingSetSize;
+#else
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  unsigned long size = 0, resident = 0;
+  if (statm != nullptr) {
+    if (std::fscanf(statm, "%lu %lu", &size, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
+
+}  // namespace fake
