@@ -1,10 +1,14 @@
-// Reads a PNG through libpng into a top-down R, G, B, A buffer.
+// Reads a PNG into a top-down R, G, B, A buffer: libpng for every kind, libdeflate for our own.
+#include <libdeflate.h>
 #include <png.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <array>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
 
 #include "codec/image_decoders.h"
 
@@ -114,71 +118,171 @@ bool OpenWithLibpng(PngReader& reader, ByteSource& source) {
 
 // The direct path for plain files, the kind WritePng makes. libpng inflates
 // a row at a time, which costs a fifth more than inflating the image data
-// as one stream; here the IDAT chunks are inflated in one go into the
-// buffer and the rows moved over their filter bytes. Any filter other than
-// None sends the file back to libpng. A CRC or zlib error, or data ending
-// early, ends the read: whole rows inflated until then stay, the rest is 0.
-enum class PlainRead { Done, Damaged, NeedsLibpng };
+// as one stream; here the IDAT chunks are gathered and inflated in one call
+// to libdeflate into the buffer, and the rows moved over their filter bytes.
+// Any filter other than None sends the file back to libpng. A CRC or zlib
+// error, or data ending early, ends the read: whole rows inflated until then
+// stay, the rest is 0. libdeflate makes nothing of a stream it cannot finish,
+// so such data is inflated again with zlib, which keeps what comes before
+// the damage.
+enum class PlainRead { Done, NeedsLibpng };
 
 constexpr std::size_t kChunkHeaderBytes = 8;
 constexpr std::size_t kCrcBytes = 4;
-constexpr std::size_t kInflateInput = 1 << 16;
+// Chunk data is read in pieces of this size: a chunk cut short takes memory
+// only for the bytes it holds.
+constexpr std::size_t kGatherPiece = 1 << 16;
+constexpr std::size_t kZlibInputPiece = 1 << 30;
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;
 constexpr std::uint8_t kIdat[4] = {'I', 'D', 'A', 'T'};
+// Deflate makes at most 258 bytes from 2 bits: no stream writes further
+// than this many bytes per byte of input.
+constexpr std::size_t kMaxDeflateExpansion = 1032;
+// libdeflate copies matches in whole words and may write a few hundred
+// bytes past the end of the data it makes (never past the buffer's end).
+constexpr std::size_t kLibdeflateOverrun = 4096;
+
+// The inflated rows of the largest image fit zlib's 32-bit output count.
+static_assert(std::size_t(kMaxImageSide) * kMaxImageSide * 4 + kMaxImageSide <= 0xFFFFFFFFu);
 
 std::uint32_t BigEndian32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
 }
 
-// Feeds one IDAT chunk's data to `stream`; false on a short read, a zlib
-// error or a CRC mismatch. `ended` tells that the zlib stream is complete.
-bool InflateChunk(ByteSource& source, z_stream& stream, std::uint32_t length, bool& ended) {
-  std::array<std::uint8_t, kInflateInput> input;
-  uLong crc = crc32(crc32(0, nullptr, 0), kIdat, 4);
+// The image data as the file holds it: the IDAT chunks' data in order.
+struct IdatData {
+  std::vector<std::uint8_t> bytes;
+  // Every chunk was read whole with a matching CRC, and a chunk header
+  // followed them; otherwise `bytes` ends with the damaged chunk's data.
+  bool whole = false;
+};
+
+// Appends one IDAT chunk's data to `out`; false when the data ends early or
+// its CRC differs (what was read stays in `out`).
+bool AppendChunkData(ByteSource& source, std::uint32_t length, std::vector<std::uint8_t>& out) {
+  std::uint32_t crc = libdeflate_crc32(0, kIdat, sizeof kIdat);
   while (length > 0) {
-    const std::size_t want = std::min<std::size_t>(length, input.size());
-    const std::size_t got = ReadBytes(source, input.data(), want);
-    crc = crc32(crc, input.data(), static_cast<uInt>(got));
+    const std::size_t want = std::min<std::size_t>(length, kGatherPiece);
+    const std::size_t old = out.size();
+    out.resize(old + want);
+    const std::size_t got = ReadBytes(source, out.data() + old, want);
+    out.resize(old + got);
+    crc = libdeflate_crc32(crc, out.data() + old, got);
     length -= static_cast<std::uint32_t>(got);
-    stream.next_in = input.data();
-    stream.avail_in = static_cast<uInt>(got);
-    while (stream.avail_in > 0 && !ended && stream.avail_out > 0) {
-      const int status = inflate(&stream, Z_NO_FLUSH);
-      if (status == Z_STREAM_END) ended = true;
-      else if (status != Z_OK) return false;
-    }
     if (got < want) return false;
   }
   std::uint8_t stored[kCrcBytes];
   return ReadBytes(source, stored, kCrcBytes) == kCrcBytes && BigEndian32(stored) == crc;
 }
 
-// Inflates the IDAT chunks into `out` (`size` bytes); gives the bytes made
-// and tells whether the data was damaged or ended early.
-std::size_t InflateIdat(ByteSource& source, std::uint8_t* out, std::size_t size, bool& damaged) {
-  damaged = true;
+// Bytes of IDAT data the source holds in whole chunks: a chunk counts once
+// the header after it has been read. The gathering buffer takes that much at
+// once, so it neither grows by copies nor takes memory for a length that a
+// chunk only claims.
+std::uint64_t IdatBytesPresent(ByteSource& source) {
+  std::uint64_t position = kSignatureBytes, present = 0, pending = 0;
+  bool seenIdat = false;
+  while (SeekTo(source, position)) {
+    std::uint8_t header[kChunkHeaderBytes];
+    if (ReadBytes(source, header, kChunkHeaderBytes) != kChunkHeaderBytes) break;
+    present += pending;
+    pending = 0;
+    const std::uint32_t length = BigEndian32(header);
+    if (length > kMaxChunkLength) break;
+    const bool isIdat = std::memcmp(header + 4, kIdat, sizeof kIdat) == 0;
+    if (!isIdat && seenIdat) break;
+    if (isIdat) pending = length;
+    seenIdat = seenIdat || isIdat;
+    position += kChunkHeaderBytes + std::uint64_t(length) + kCrcBytes;
+  }
+  return present;
+}
+
+// Reads the IDAT chunks that follow the signature, up to the first other
+// chunk after them or the first damaged one. Memory failing ends it like
+// data ending early.
+IdatData GatherIdat(ByteSource& source) {
+  IdatData idat;
+  std::uint64_t position = kSignatureBytes;
+  bool inPlace = false;  // the source stands at `position` already
+  bool seenIdat = false;
+  try {
+    const std::uint64_t present = IdatBytesPresent(source);
+    idat.bytes.reserve(
+        static_cast<std::size_t>(std::min<std::uint64_t>(present, idat.bytes.max_size())));
+    while (inPlace || SeekTo(source, position)) {
+      std::uint8_t header[kChunkHeaderBytes];
+      if (ReadBytes(source, header, kChunkHeaderBytes) != kChunkHeaderBytes) break;
+      const std::uint32_t length = BigEndian32(header);
+      if (length > kMaxChunkLength) break;
+      position += kChunkHeaderBytes + std::uint64_t(length) + kCrcBytes;
+      const bool isIdat = std::memcmp(header + 4, kIdat, sizeof kIdat) == 0;
+      if (!isIdat && seenIdat) {
+        idat.whole = true;
+        break;
+      }
+      inPlace = isIdat;
+      if (!isIdat) continue;
+      seenIdat = true;
+      if (!AppendChunkData(source, length, idat.bytes)) break;
+    }
+  } catch (const std::bad_alloc&) {
+    idat.whole = false;
+  }
+  return idat;
+}
+
+// Inflates with zlib as far as the data allows; gives the bytes made.
+std::size_t InflateWithZlib(const std::vector<std::uint8_t>& packed, std::uint8_t* out,
+                            std::size_t size) {
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return 0;
   stream.next_out = out;
   stream.avail_out = static_cast<uInt>(size);
-  std::uint64_t position = kSignatureBytes;
-  bool seenIdat = false, ended = false;
-  while (!ended && stream.avail_out > 0 && SeekTo(source, position)) {
-    std::uint8_t header[kChunkHeaderBytes];
-    if (ReadBytes(source, header, kChunkHeaderBytes) != kChunkHeaderBytes) break;
-    const std::uint32_t length = BigEndian32(header);
-    if (length > kMaxChunkLength) break;
-    position += kChunkHeaderBytes + std::uint64_t(length) + kCrcBytes;
-    const bool idat = std::memcmp(header + 4, kIdat, 4) == 0;
-    if (!idat && seenIdat) break;  // the image data ended before its zlib end
-    if (!idat) continue;
-    seenIdat = true;
-    if (!InflateChunk(source, stream, length, ended)) break;
+  std::size_t fed = 0;
+  int status = Z_OK;
+  while (status == Z_OK && stream.avail_out > 0 && fed < packed.size()) {
+    const std::size_t piece = std::min(packed.size() - fed, kZlibInputPiece);
+    stream.next_in = const_cast<Bytef*>(packed.data() + fed);
+    stream.avail_in = static_cast<uInt>(piece);
+    while (status == Z_OK && stream.avail_in > 0 && stream.avail_out > 0) {
+      status = inflate(&stream, Z_NO_FLUSH);
+    }
+    fed += piece - stream.avail_in;
   }
-  damaged = !ended && stream.avail_out > 0;
   const std::size_t made = size - stream.avail_out;
   inflateEnd(&stream);
   return made;
+}
+
+struct Inflated {
+  std::size_t made = 0;     // bytes of good data at the start of the output
+  std::size_t touched = 0;  // bytes of the output that may have been written, >= made
+};
+
+// Inflates the image data into `out` (`size` bytes).
+Inflated InflateIdat(const IdatData& idat, std::uint8_t* out, std::size_t size) {
+  struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+  };
+  Inflated result;
+  if (idat.whole) {
+    std::unique_ptr<libdeflate_decompressor, FreeDecompressor> decompressor(
+        libdeflate_alloc_decompressor());
+    if (decompressor != nullptr) {
+      std::size_t made = 0;
+      const libdeflate_result status = libdeflate_zlib_decompress(
+          decompressor.get(), idat.bytes.data(), idat.bytes.size(), out, size, &made);
+      if (status == LIBDEFLATE_SUCCESS) return {made, std::min(size, made + kLibdeflateOverrun)};
+      // What libdeflate left is undefined, but it wrote no further than
+      // the data could make.
+      const std::size_t input = std::min(idat.bytes.size(), size);
+      result.touched = std::min(size, input * kMaxDeflateExpansion + kLibdeflateOverrun);
+    }
+  }
+  result.made = InflateWithZlib(idat.bytes, out, size);
+  result.touched = std::max(result.touched, result.made);
+  return result;
 }
 
 // Reads a plain image into `image`, whose pixels have room reserved for one
@@ -188,9 +292,8 @@ PlainRead ReadPlainRows(ByteSource& source, Image& image) {
   const std::size_t height = static_cast<std::size_t>(image.height);
   const std::size_t bytes = rowBytes * height;
   image.pixels.resize(bytes + height);
-  bool damaged = false;
-  const std::size_t made = InflateIdat(source, image.pixels.data(), bytes + height, damaged);
-  const std::size_t rows = made / (rowBytes + 1);
+  const Inflated inflated = InflateIdat(GatherIdat(source), image.pixels.data(), bytes + height);
+  const std::size_t rows = inflated.made / (rowBytes + 1);
   std::uint8_t* pixels = image.pixels.data();
   for (std::size_t y = 0; y < rows; ++y) {
     const std::uint8_t* scanline = pixels + y * (rowBytes + 1);
@@ -202,10 +305,13 @@ PlainRead ReadPlainRows(ByteSource& source, Image& image) {
   }
   // Past the whole rows lie the moved-over remains of the scanlines read,
   // and then unset storage, unless it is the kind that starts as 0.
-  const std::size_t written = StorageStartsZeroed(image.pixels.capacity()) ? std::min(made, bytes) : bytes;
-  std::fill(pixels + rows * rowBytes, pixels + written, std::uint8_t{0});
+  const std::size_t written =
+      StorageStartsZeroed(image.pixels.capacity()) ? std::min(inflated.touched, bytes) : bytes;
+  if (written > rows * rowBytes) {
+    std::fill(pixels + rows * rowBytes, pixels + written, std::uint8_t{0});
+  }
   image.pixels.resize(bytes);
-  return damaged ? PlainRead::Damaged : PlainRead::Done;
+  return PlainRead::Done;
 }
 
 }  // namespace

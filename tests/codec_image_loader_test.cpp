@@ -188,6 +188,16 @@ TEST(LoadImage, TruncatedDataKeepsTheRowsReadSoFar) {
   }
 }
 
+// Appends a chunk with its length and CRC.
+void AppendChunk(Bytes& png, const std::string& type, const Bytes& data) {
+  for (int shift = 24; shift >= 0; shift -= 8) png.push_back(std::uint8_t(data.size() >> shift));
+  Bytes body(type.begin(), type.end());
+  body.insert(body.end(), data.begin(), data.end());
+  const std::uint32_t crc = std::uint32_t(crc32(0, body.data(), uInt(body.size())));
+  png.insert(png.end(), body.begin(), body.end());
+  for (int shift = 24; shift >= 0; shift -= 8) png.push_back(std::uint8_t(crc >> shift));
+}
+
 TEST(LoadImage, OwnFileCutOrDamagedKeepsTheWholeRowsBeforeTheBreak) {
   // EncodePng's own kind of file (None filter) takes the reader's direct path.
   fake::TempDir dir;
@@ -212,7 +222,16 @@ TEST(LoadImage, OwnFileCutOrDamagedKeepsTheWholeRowsBeforeTheBreak) {
   Bytes damaged = whole;
   damaged[whole.size() / 2] ^= 0x55;  // inside an IDAT chunk: its CRC no longer matches
   const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2));
-  for (const Bytes* bytes : std::vector<const Bytes*>{&whole, &cut, &damaged}) {
+  // Half the zlib stream in one IDAT chunk whose CRC is right: the data itself ends early.
+  Bytes stream;
+  for (const auto& chunk : codec_fixtures::Chunks(whole)) {
+    if (chunk.type == "IDAT") stream.insert(stream.end(), chunk.data.begin(), chunk.data.end());
+  }
+  stream.resize(stream.size() / 2);
+  Bytes shortStream(whole.begin(), whole.begin() + 8 + 25);  // signature and IHDR
+  AppendChunk(shortStream, "IDAT", stream);
+  AppendChunk(shortStream, "IEND", {});
+  for (const Bytes* bytes : std::vector<const Bytes*>{&whole, &cut, &damaged, &shortStream}) {
     ImageStore loaded;
     ASSERT_TRUE(LoadInto(loaded, LoadImageMemory(bytes->data(), bytes->size())));
     const Image& image = *loaded.Find(WorkImage);
