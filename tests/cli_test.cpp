@@ -16,9 +16,7 @@
 #include "support/codec_fixtures.h"
 #include "support/run_program.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "tests/support/windows_headers.h"
 
 namespace {
 

@@ -55,7 +55,7 @@ TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
   EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
   EXPECT_TRUE(platform.messageBoxes.empty());
   EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
-  EXPECT_EQ(LastFolder(app::kPngFolder), dir.string() + "/");
+  EXPECT_EQ(LastFolder(app::kPngFolder), temp.Path());
 }
 
 TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {

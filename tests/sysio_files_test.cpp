@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "tests/support/windows_headers.h"
 #else
 #include <sys/resource.h>
 

@@ -1,9 +1,7 @@
 // Write protection and symbolic links for test fixtures, on POSIX and on Windows alike.
 #pragma once
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "tests/support/windows_headers.h"
 
 #include <filesystem>
 #include <system_error>

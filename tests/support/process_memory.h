@@ -2,7 +2,7 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
+#include "tests/support/windows_headers.h"
 
 #include <psapi.h>  // after windows.h, whose types it uses
 #else

@@ -2,7 +2,7 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
+#include "tests/support/windows_headers.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>

@@ -119,6 +119,7 @@ class ScriptedServer {
  private:
   static constexpr int kPollMs = 20;
   static constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+  static constexpr std::size_t kRepeatBurstBytes = 4096;
 
   bool WaitFor(Socket s, short events) const {
     while (!m_stop) {
@@ -151,14 +152,25 @@ class ScriptedServer {
       m_requests.push_back(request);
     }
     if (!Send(client, reply.bytes)) return;
-    while (!reply.repeat.empty() && !m_stop) {
+    const std::string repeat = RepeatBurst(reply);
+    while (!repeat.empty() && !m_stop) {
       if (reply.repeatPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.repeatPauseMs));
-      if (!Send(client, reply.repeat)) return;
+      if (!Send(client, repeat)) return;
     }
     if (reply.holdOpen) {
       while (WaitFor(client, POLLIN) && ReceiveSome(client, piece, sizeof piece) > 0) {
       }
     }
+  }
+
+  // Without a pause, the repeats go out many to a send: the client sees
+  // the same stream, and a one-byte repeat does not take a system call per
+  // byte (too slow under Wine to fill a header line within its limit).
+  static std::string RepeatBurst(const Reply& reply) {
+    if (reply.repeat.empty() || reply.repeatPauseMs > 0) return reply.repeat;
+    std::string burst;
+    while (burst.size() < kRepeatBurstBytes) burst += reply.repeat;
+    return burst;
   }
 
   const Reply& ReplyFor(const std::string& request) const {
