@@ -13,7 +13,7 @@ inline constexpr const char* kFrench = "Fran\xC3\xA7" "ais";
 inline constexpr const char* kEnglish = "English";
 inline constexpr const char* kDeutsch = "Deutsch";
 
-// All 33 texts, UTF-8.
+// All 35 texts, UTF-8.
 struct MessageCatalogue {
   std::string MsgCanceled;
   std::string MsgUpdateMissing;
@@ -48,6 +48,8 @@ struct MessageCatalogue {
   std::string MsgSaveTextPattern;
   std::string MsgWhatsNew;
   std::string MsgCredits;
+  std::string MsgNoVersionFile;  // the server answered, but with no version
+  std::string MsgSavedAsUtf8;    // added to the saved message of a text saved as UTF-8
 };
 
 // Every key with a pointer to its member, in declaration order; lets tests
@@ -59,6 +61,10 @@ const std::vector<std::pair<const char*, std::string MessageCatalogue::*>>& Cata
 // contactsText. An unknown language fills the English texts.
 MessageCatalogue FillCatalogue(const std::string& language, const std::string& versionString,
                                const std::string& contactsText);
+
+// The code of the language (kFrench, kEnglish, kDeutsch) for the
+// platform's own texts: "fr", "en" or "de"; "en" for any other.
+std::string LanguageCode(const std::string& language);
 
 // The contacts block of the credits, the same in every language.
 std::string MakeContactsText();

@@ -14,18 +14,24 @@ namespace jobs {
 void ImageToText(ui::Session& session) {
   const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kPngFolder,
                                           session.catalogue.MsgLoadPng, session.catalogue.MsgImagePattern);
+  ImageToText(session, path);
+}
 
+void ImageToText(ui::Session& session, const std::string& path) {
   session.decodedText.clear();
-  codec::LoadImageFile(session.images, codec::WorkImage, path);  // a failed load leaves no image: an empty text
+  // A failed load leaves no image: an empty text.
+  session.platform.RunKeepingPainted([&] { codec::LoadImageFile(session.images, codec::WorkImage, path); });
   // Only a read is needed, so a write-protected PNG converts as well.
   if (!sysio::OpenOrCreateForReading(path)) return;
 
   ui::OpenProgressWindow(session);
-  if (session.images.StartDrawing(codec::WorkImage)) {
-    session.decodedText = codec::DecodeStream(session.images);
-    session.images.StopDrawing();
-  }
-  session.images.FreeImage(codec::WorkImage);
+  session.platform.RunKeepingPainted([&session] {
+    if (session.images.StartDrawing(codec::WorkImage)) {
+      session.decodedText = codec::DecodeStream(session.images);
+      session.images.StopDrawing();
+    }
+    session.images.FreeImage(codec::WorkImage);
+  });
   app::StoreLastFolder(session.state, path, app::kPngFolder);
   ui::RunResultWindow(session);
 }

@@ -28,19 +28,32 @@ constexpr const char* kPngExtension = "png";
   app::EndProgram(session.platform);
 }
 
+// A failure the status line must show in place of "Please Wait"; blinked,
+// so that it outlasts a "Please Wait" blink still running.
+void ShowFailedInStatus(ui::Session& session) { ui::BlinkStatus(session, session.catalogue.MsgError); }
+
 // Draws the read stream into the codec::WorkImage. False (the job ends) when no
 // image could be made; a text too large ends the program.
 bool Draw(ui::Session& session, const codec::ReadResult& read, const std::function<void()>& beforeEnd) {
-  const codec::DrawResult drawn = codec::DrawStream(session.images, codec::WorkImage, session.pixels, read.textBytes);
+  codec::DrawResult drawn;
+  session.platform.RunKeepingPainted([&] {
+    drawn = codec::DrawStream(session.images, codec::WorkImage, session.pixels, read.textBytes);
+  });
   if (drawn.error == codec::DrawError::TooLarge) {
     beforeEnd();
     RefuseTooLarge(session);
   }
   if (drawn.error != codec::DrawError::None) {
     ui::ShowErrorBox(session);
+    ShowFailedInStatus(session);
     return false;
   }
   return true;
+}
+
+// The pause before the save requester, with the windows kept drawn.
+void Settle(ui::Session& session) {
+  session.platform.RunKeepingPainted([&session] { session.platform.Delay(kSettleDelayMs); });
 }
 
 // The save requester and the writing, with the last folder of `kind`.
@@ -54,11 +67,15 @@ void SavePng(ui::Session& session, int kind) {
   }
   path = ui::AddMissingExtension(path, kPngExtension);
   ui::OpenProgressWindow(session);
-  const bool written = codec::WritePng(session.images, codec::WorkImage, path) == 1;
-  if (!written) {
+  std::optional<ui::FileFailure> failure;
+  session.platform.RunKeepingPainted([&] {
+    failure = ui::RunFileStep(path, [&] { return codec::WritePng(session.images, codec::WorkImage, path) == 1; });
+  });
+  if (failure) {
     // A PNG that was not written is not reported as done, and its folder is not remembered.
     ui::CloseProgressWindow(session);
-    ui::ShowErrorBox(session);
+    ui::ShowErrorBox(session, *failure);
+    ShowFailedInStatus(session);
     return;
   }
   ui::BlinkStatus(session, texts.MsgCompleted);
@@ -72,13 +89,19 @@ void TextFileToImage(ui::Session& session) {
   const app::MessageCatalogue& texts = session.catalogue;
   const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kTextFolder,
                                           texts.MsgLoadText, texts.MsgTextPattern);
+  TextFileToImage(session, path);
+}
+
+void TextFileToImage(ui::Session& session, const std::string& path) {
+  const app::MessageCatalogue& texts = session.catalogue;
   // Opened for reading only, so a write-protected text converts as well; a
   // typed name of a missing file is created empty and encodes the empty text.
   if (!sysio::OpenOrCreateForReading(path)) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
   }
-  const codec::ReadResult read = codec::ReadStreamSource(path, session.pixels);
+  codec::ReadResult read;
+  session.platform.RunKeepingPainted([&] { read = codec::ReadStreamSource(path, session.pixels); });
   if (read.error == codec::ReadError::CannotOpen || read.error == codec::ReadError::CannotRead) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
@@ -86,7 +109,7 @@ void TextFileToImage(ui::Session& session) {
   app::StoreLastFolder(session.state, path, app::kTextFolder);
   if (read.error == codec::ReadError::TooLarge) RefuseTooLarge(session);
   if (!Draw(session, read, [] {})) return;
-  session.platform.Delay(kSettleDelayMs);
+  Settle(session);
   ui::SetStatusText(session, texts.MsgPleaseWait);
   SavePng(session, app::kPngFolder);
 }
@@ -107,7 +130,8 @@ void ClipboardToImage(ui::Session& session) {
     scratch->Delete();
     return;
   }
-  const codec::ReadResult read = codec::ReadStreamBytes(*stored, session.pixels);
+  codec::ReadResult read;
+  session.platform.RunKeepingPainted([&] { read = codec::ReadStreamBytes(*stored, session.pixels); });
   // The clipboard text is never left behind in the shared folder.
   const auto deleteScratch = [&scratch] { scratch->Delete(); };
   if (read.error == codec::ReadError::TooLarge) {
@@ -121,7 +145,7 @@ void ClipboardToImage(ui::Session& session) {
   const bool drawn = Draw(session, read, deleteScratch);
   deleteScratch();
   if (!drawn) return;
-  session.platform.Delay(kSettleDelayMs);
+  Settle(session);
   ui::BlinkStatus(session, texts.MsgPleaseWait);
   SavePng(session, app::kTextFolder);
 }
