@@ -28,8 +28,9 @@ constexpr const char* kPngExtension = "png";
   app::EndProgram(session.platform);
 }
 
-// A failure the status line must show in place of "Please Wait"; blinked,
-// so that it outlasts a "Please Wait" blink still running.
+// A failure the status line must show in place of "Please Wait", from the
+// moment its box appears; blinked, so that it outlasts a "Please Wait" blink
+// still running.
 void ShowFailedInStatus(ui::Session& session) { ui::BlinkStatus(session, session.catalogue.MsgError); }
 
 // Draws the read stream into the codec::WorkImage. False (the job ends) when no
@@ -44,8 +45,8 @@ bool Draw(ui::Session& session, const codec::ReadResult& read, const std::functi
     RefuseTooLarge(session);
   }
   if (drawn.error != codec::DrawError::None) {
-    ui::ShowErrorBox(session);
     ShowFailedInStatus(session);
+    ui::ShowErrorBox(session);
     return false;
   }
   return true;
@@ -74,8 +75,8 @@ void SavePng(ui::Session& session, int kind) {
   if (failure) {
     // A PNG that was not written is not reported as done, and its folder is not remembered.
     ui::CloseProgressWindow(session);
-    ui::ShowErrorBox(session, *failure);
     ShowFailedInStatus(session);
+    ui::ShowErrorBox(session, *failure);
     return;
   }
   ui::BlinkStatus(session, texts.MsgCompleted);

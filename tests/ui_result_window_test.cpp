@@ -187,16 +187,11 @@ TEST_F(ResultWindowTest, UnwritableSaveNamesTheFileAndReasonAndShowsTheFailure) 
   chmod(protectedFile.c_str(), 0444);
   fs::create_directories(dir / "texts" / "folder.txt");
   platform.requesterAnswers = {protectedFile, Path("texts/folder.txt")};
-  std::vector<std::string> statusAfterBox;
-  RunSteps({Click(ui::kSaveTextButton),
-            [&] {
-              statusAfterBox.push_back(platform.GetGadgetText(ui::kStatusLineGadget));
-              platform.PushClick(ui::kResultWindow, ui::kSaveTextButton);
-            },
-            [&] {
-              statusAfterBox.push_back(platform.GetGadgetText(ui::kStatusLineGadget));
-              platform.PushClose(ui::kResultWindow);
-            }});
+  std::vector<std::string> statusAtBox;
+  platform.onMessageBox = [&](const fake::MessageBoxCall&) {
+    statusAtBox.push_back(platform.GetGadgetText(ui::kStatusLineGadget));
+  };
+  RunSteps({Click(ui::kSaveTextButton), Click(ui::kSaveTextButton)});
   ASSERT_EQ(platform.messageBoxes.size(), 2u);
   for (const fake::MessageBoxCall& box : platform.messageBoxes) EXPECT_EQ(box.title, texts.MsgError);
   // The superuser's write is refused by the program, which sets no reason.
@@ -204,7 +199,7 @@ TEST_F(ResultWindowTest, UnwritableSaveNamesTheFileAndReasonAndShowsTheFailure) 
   EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError + "\n" + protectedFile + protectedReason);
   EXPECT_EQ(platform.messageBoxes[1].text,
             texts.MsgError + "\n" + Path("texts/folder.txt") + ": " + std::strerror(EISDIR));
-  EXPECT_EQ(statusAfterBox, (std::vector<std::string>{texts.MsgError, texts.MsgError}));
+  EXPECT_EQ(statusAtBox, (std::vector<std::string>{texts.MsgError, texts.MsgError}));
   EXPECT_EQ(ReadWholeFile(protectedFile), "keep");
 }
 

@@ -124,8 +124,8 @@ void SaveDecodedText(Session& session, const ShownText& shown) {
     failure = RunFileStep(path, [&] { return sysio::WriteUserFile(path, session.decodedText); });
   });
   if (failure) {
-    ShowErrorBox(session, *failure);
     SetStatusText(session, texts.MsgError);
+    ShowErrorBox(session, *failure);
     return;
   }
   std::string saved = texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix;
