@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSpacerItem>
 
 namespace platform::qt {
@@ -59,6 +61,19 @@ void KeepAtLeastWide(QMessageBox& box, int width) {
                 grid->columnCount());
 }
 
+// Shrinks the dialog to the available screen less its frame where its
+// natural size is larger; Qt then places it within that area itself.
+void KeepWithinScreen(QDialog& dialog, const FrameExtents& frame) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QSize room = screen->availableGeometry().size() -
+                     QSize(frame.left + frame.right, frame.top + frame.bottom);
+  const QSize natural = dialog.sizeHint();
+  if (natural.width() > room.width() || natural.height() > room.height()) {
+    dialog.resize(natural.boundedTo(room).expandedTo(dialog.minimumSizeHint()));
+  }
+}
+
 QString FilterLabel(QString label) {
   static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
   return label.remove(trailingPatterns).trimmed();
@@ -96,7 +111,7 @@ MessageBoxLook LookForType(unsigned type) {
   return look;
 }
 
-std::string RunFileRequester(const RequesterSpec& spec) {
+std::string RunFileRequester(const RequesterSpec& spec, const FrameExtents& frame) {
   RequesterDialog dialog(nullptr, QString::fromUtf8(spec.title), QFile::decodeName(spec.startPath.c_str()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -113,6 +128,7 @@ std::string RunFileRequester(const RequesterSpec& spec) {
       dialog.selectNameFilter(filters[spec.selectedPattern]);
     }
   }
+  KeepWithinScreen(dialog, frame);
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return {};

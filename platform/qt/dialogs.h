@@ -26,8 +26,9 @@ MessageBoxLook LookForType(unsigned type);
 // Runs a non-native, application-modal file dialog; the chosen absolute
 // path in native bytes, or "" when cancelled. An Open requester accepts a
 // file that does not exist, in a folder that does; a missing folder is
-// reported in Qt's own (translated) words.
-std::string RunFileRequester(const RequesterSpec& spec);
+// reported in Qt's own (translated) words. The dialog is made no larger
+// than the available screen less `frame`, so that all of it can be reached.
+std::string RunFileRequester(const RequesterSpec& spec, const FrameExtents& frame);
 
 // Runs an application-modal message box with plain texts, wide enough for
 // its title in the title bar; returns a MessageBoxAnswer (No when a Yes/No

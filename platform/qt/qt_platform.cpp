@@ -98,7 +98,9 @@ class QtPlatform final : public Platform {
   Event WaitEvent() override;
   void RunKeepingPainted(std::function<void()> work) override;
   void SetPlatformLanguage(const std::string& languageCode) override;
-  std::string FileRequester(const RequesterSpec& spec) override { return qt::RunFileRequester(spec); }
+  std::string FileRequester(const RequesterSpec& spec) override {
+    return qt::RunFileRequester(spec, WindowFrame(kTitleBar));
+  }
   int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
     return qt::RunMessageBox(title, text, type);
   }
