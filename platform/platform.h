@@ -235,7 +235,8 @@ class Platform {
   // any other code, or when the platform has no texts in that language.
   virtual void SetPlatformLanguage(const std::string& languageCode) = 0;
 
-  // File requesters: the chosen full path, or the empty text when cancelled.
+  // File requesters, whole on the available screen: the chosen full path,
+  // or the empty text when cancelled.
   virtual std::string FileRequester(const RequesterSpec& spec) = 0;
   // A modal message box, in front of every window of the program and at
   // least as wide as its title needs; returns a MessageBoxAnswer.
