@@ -29,15 +29,22 @@ constexpr const char* kPngExtension = "png";
   app::EndProgram(session.platform);
 }
 
+// A failure the status line must show in place of "Please Wait", from the
+// moment its box appears; blinked, so that it outlasts a "Please Wait" blink
+// still running.
+void ShowFailedInStatus(ui::Session& session) { ui::BlinkStatus(session, session.catalogue.MsgError); }
+
 // Draws the read stream into the WorkImage. False (the job ends) when no
 // image could be made; a text too large ends the program.
 bool Draw(ui::Session& session, const codec::TextRead& read, const std::function<void()>& beforeEnd) {
-  codec::Result<codec::Image> drawn = codec::DrawStreamImage(session.pixels, read.textBytes);
+  codec::Result<codec::Image> drawn;
+  session.platform.RunKeepingPainted([&] { drawn = codec::DrawStreamImage(session.pixels, read.textBytes); });
   if (drawn.error == codec::Error::TooLarge) {
     beforeEnd();
     RefuseTooLarge(session);
   }
   if (!drawn.ok()) {
+    ShowFailedInStatus(session);
     ui::ShowErrorBox(session);
     return false;
   }
@@ -53,6 +60,11 @@ bool WritePng(const ui::Session& session, const std::string& path) {
   return png.ok() && sysio::ReplaceFileAtomically(path, png.value);
 }
 
+// The pause before the save requester, with the windows kept drawn.
+void Settle(ui::Session& session) {
+  session.platform.RunKeepingPainted([&session] { session.platform.Delay(kSettleDelayMs); });
+}
+
 // The save requester and the writing, with the last folder of `kind`.
 void SavePng(ui::Session& session, app::FolderKind kind) {
   const app::MessageCatalogue& texts = session.catalogue;
@@ -64,11 +76,15 @@ void SavePng(ui::Session& session, app::FolderKind kind) {
   }
   path = ui::AddMissingExtension(path, kPngExtension);
   ui::OpenProgressWindow(session);
-  const bool written = WritePng(session, path);
-  if (!written) {
+  std::optional<ui::FileFailure> failure;
+  session.platform.RunKeepingPainted([&] {
+    failure = ui::RunFileStep(path, [&] { return WritePng(session, path); });
+  });
+  if (failure) {
     // A PNG that was not written is not reported as done, and its folder is not remembered.
     ui::CloseProgressWindow(session);
-    ui::ShowErrorBox(session);
+    ShowFailedInStatus(session);
+    ui::ShowErrorBox(session, *failure);
     return;
   }
   ui::BlinkStatus(session, texts.MsgCompleted);
@@ -82,13 +98,19 @@ void TextFileToImage(ui::Session& session) {
   const app::MessageCatalogue& texts = session.catalogue;
   const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kTextFolder,
                                           texts.MsgLoadText, texts.MsgTextPattern);
+  TextFileToImage(session, path);
+}
+
+void TextFileToImage(ui::Session& session, const std::string& path) {
+  const app::MessageCatalogue& texts = session.catalogue;
   // Opened for reading only, so a write-protected text converts as well; a
   // typed name of a missing file is created empty and encodes the empty text.
   if (!sysio::OpenOrCreateForReading(path)) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
   }
-  const codec::TextRead read = codec::ReadStreamSource(path, session.pixels);
+  codec::TextRead read;
+  session.platform.RunKeepingPainted([&] { read = codec::ReadStreamSource(path, session.pixels); });
   if (read.error == codec::Error::CannotOpen || read.error == codec::Error::CannotRead) {
     ui::BlinkStatus(session, texts.MsgCanceled);
     return;
@@ -96,7 +118,7 @@ void TextFileToImage(ui::Session& session) {
   app::StoreLastFolder(session.state, path, app::kTextFolder);
   if (read.error == codec::Error::TooLarge) RefuseTooLarge(session);
   if (!Draw(session, read, [] {})) return;
-  session.platform.Delay(kSettleDelayMs);
+  Settle(session);
   ui::SetStatusText(session, texts.MsgPleaseWait);
   SavePng(session, app::kPngFolder);
 }
@@ -117,7 +139,8 @@ void ClipboardToImage(ui::Session& session) {
     scratch->Delete();
     return;
   }
-  const codec::TextRead read = codec::ReadStreamBytes(*stored, session.pixels);
+  codec::TextRead read;
+  session.platform.RunKeepingPainted([&] { read = codec::ReadStreamBytes(*stored, session.pixels); });
   // The clipboard text is never left behind in the shared folder.
   const auto deleteScratch = [&scratch] { scratch->Delete(); };
   if (read.error == codec::Error::TooLarge) {
@@ -131,7 +154,7 @@ void ClipboardToImage(ui::Session& session) {
   const bool drawn = Draw(session, read, deleteScratch);
   deleteScratch();
   if (!drawn) return;
-  session.platform.Delay(kSettleDelayMs);
+  Settle(session);
   ui::BlinkStatus(session, texts.MsgPleaseWait);
   SavePng(session, app::kTextFolder);
 }

@@ -36,7 +36,7 @@ Reply Served(const std::string& body) {
 const Reply kNotFound("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
 
 // How the job ended, as the user sees it.
-enum class Outcome { UpToDate, NoNetwork, Declined, Saved, Missing };
+enum class Outcome { UpToDate, NoNetwork, NoVersion, Declined, Saved, Missing };
 
 struct JobCase {
   const char* name;
@@ -104,6 +104,7 @@ TEST_P(UpdateJob, EndsAsTheUserShouldSee) {
   switch (c.outcome) {
     case Outcome::UpToDate: EXPECT_EQ(Status(), texts.MsgUpToDate); break;
     case Outcome::NoNetwork: EXPECT_EQ(Status(), texts.MsgNoNetwork); break;
+    case Outcome::NoVersion: EXPECT_EQ(Status(), texts.MsgNoVersionFile); break;
     case Outcome::Declined: EXPECT_EQ(Status(), kIdleStatus); break;
     case Outcome::Saved:
       EXPECT_EQ(fake.messageBoxes[1].title, texts.MsgUpdateCaption);
@@ -120,6 +121,13 @@ TEST_P(UpdateJob, EndsAsTheUserShouldSee) {
       EXPECT_FALSE(progressOpenAtBox[1]);
       EXPECT_EQ(statusAtBox[1], "");  // emptied before the box
       break;
+  }
+  // The version query, and the download after a yes, run with the windows
+  // kept painted and the progress window open.
+  const bool downloaded = c.outcome == Outcome::Saved || c.outcome == Outcome::Missing;
+  ASSERT_EQ(fake.paintedRuns.size(), downloaded ? 2u : 1u);
+  for (const std::vector<int>& open : fake.paintedRuns) {
+    EXPECT_EQ(open, (std::vector<int>{ui::kMainWindow, ui::kProgressWindow}));
   }
   if (c.outcome == Outcome::Saved) {
     EXPECT_EQ(dir.Entries(), std::set<std::string>{jobs::kUpdateArchiveName});
@@ -142,11 +150,11 @@ INSTANTIATE_TEST_SUITE_P(
         JobCase{"OlderIsOfferedToo", "*-2.0 beta5-*", false, {}, Outcome::Declined, "2.0 beta5"},
         JobCase{"OtherCaseIsOffered", "*-2.0 BETA6-*", false, {}, Outcome::Declined, "2.0 BETA6"},
         JobCase{"BlanksCount", "*- 2.0 beta6-*", false, {}, Outcome::Declined, " 2.0 beta6"},
-        JobCase{"VersionFileMissing", "", false, {}, Outcome::NoNetwork},
-        JobCase{"NoMarkers", "2.0 beta7", false, {}, Outcome::NoNetwork},
-        JobCase{"NoStartMarker", "2.1-*", false, {}, Outcome::NoNetwork},
-        JobCase{"NoEndMarker", "*-2.1", false, {}, Outcome::NoNetwork},
-        JobCase{"EmptyBetweenMarkers", "*--*", false, {}, Outcome::NoNetwork},
+        JobCase{"VersionFileMissing", "", false, {}, Outcome::NoVersion},
+        JobCase{"NoMarkers", "2.0 beta7", false, {}, Outcome::NoVersion},
+        JobCase{"NoStartMarker", "2.1-*", false, {}, Outcome::NoVersion},
+        JobCase{"NoEndMarker", "*-2.1", false, {}, Outcome::NoVersion},
+        JobCase{"EmptyBetweenMarkers", "*--*", false, {}, Outcome::NoVersion},
         JobCase{"Downloaded", "*-2.1-*", true, kArchive, Outcome::Saved, "2.1"},
         JobCase{"ArchiveMissing", "*-2.1-*", true, {}, Outcome::Missing, "2.1"},
         JobCase{"ArchiveCutShort", "*-2.1-*", true, kArchiveCutShort, Outcome::Missing, "2.1"}),

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "codec/pixel_stream.h"
@@ -58,6 +60,23 @@ TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
   EXPECT_TRUE(platform.messageBoxes.empty());
   EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
   EXPECT_EQ(LastFolder(app::kPngFolder), dir.string() + "/");
+  // Reading, drawing, the pause and the writing all keep the windows
+  // painted; the progress window is up while the PNG is written.
+  EXPECT_EQ(platform.paintedRuns, (std::vector<std::vector<int>>{{0}, {0}, {0}, {0, ui::kProgressWindow}}));
+}
+
+TEST_F(TextToImageTest, DroppedTextFileIsTheChosenSourceAndTheSaveRequesterFollows) {
+  StoreFolder(Folder("pngs"), app::kPngFolder);
+  const std::string source = Path("texts/dropped.txt");
+  WriteWholeFile(source, "dropped \xE9 text");
+  platform.requesterAnswers = {Path("pngs/dropped")};
+  jobs::TextFileToImage(session, source);
+  ASSERT_EQ(platform.requesters.size(), 1u);
+  EXPECT_EQ(platform.requesters[0].kind, RequesterKind::Save);
+  EXPECT_EQ(platform.requesters[0].startPath, Folder("pngs"));
+  EXPECT_EQ(Decode(Path("pngs/dropped.png")), "dropped \xE9 text");
+  EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
+  EXPECT_EQ(FinalStatus(), texts.MsgCompleted);
 }
 
 TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {
@@ -108,17 +127,33 @@ TEST_F(TextToImageTest, SaveNamesFollowTheExtensionRule) {
   }
 }
 
-TEST_F(TextToImageTest, FailedWriteShowsErrorAndIsNotCompleted) {
+// Both jobs leave "Please Wait" in the status line while the save requester
+// is up; a failed write must replace it with the failure, and the box must
+// say which file failed and why.
+TEST_F(TextToImageTest, FailedWriteNamesTheFileAndReasonAndTheStatusShowsTheFailure) {
   StoreFolder(Folder("pngs"), app::kPngFolder);
   WriteWholeFile(Path("texts/in.txt"), "abc");
   fs::create_directories(dir / "texts" / "taken.png");
-  platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
-  jobs::TextFileToImage(session);
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
-  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError);
-  EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
-  EXPECT_NE(FinalStatus(), texts.MsgCompleted);
+  platform.clipboard = "clip";
+  for (const bool fromClipboard : {false, true}) {
+    SCOPED_TRACE(fromClipboard ? "clipboard job" : "text file job");
+    platform.messageBoxes.clear();
+    platform.textChanges.clear();
+    if (fromClipboard) {
+      platform.requesterAnswers = {Path("texts/taken.png")};
+      jobs::ClipboardToImage(session);
+    } else {
+      platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
+      jobs::TextFileToImage(session);
+    }
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
+    EXPECT_EQ(platform.messageBoxes[0].text,
+              texts.MsgError + "\n" + Path("texts/taken.png") + ": " + std::strerror(EISDIR));
+    EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
+    EXPECT_EQ(StatusTexts().back(), texts.MsgError) << "never Please Wait after a failure";
+    EXPECT_EQ(FinalStatus(), texts.MsgError);
+  }
   EXPECT_EQ(LastFolder(app::kPngFolder), Folder("pngs"));
 }
 

@@ -75,10 +75,11 @@ TEST_F(WithNginx, SameVersionIsUpToDate) {
   EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgUpToDate);
 }
 
-TEST_F(WithNginx, MissingVersionFileIsNoNetwork) {
+// The server answered 404: that is no network failure.
+TEST_F(WithNginx, MissingVersionFileHasItsOwnOutcome) {
   RunJob("/fr/downloads/nothing.txt", kArchivePath, false);
   EXPECT_TRUE(fake.messageBoxes.empty());
-  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgNoNetwork);
+  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgNoVersionFile);
 }
 
 TEST_F(WithNginx, DownloadsTheOfferedArchiveDirectlyOrThroughARedirect) {

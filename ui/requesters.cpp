@@ -1,5 +1,8 @@
-// The file requesters and the error box that the conversion jobs and the result window share.
+// The file requesters and the error boxes that the conversion jobs and the result window share.
 #include "ui/requesters.h"
+
+#include <cerrno>
+#include <cstring>
 
 #include "app/settings_file.h"
 
@@ -18,6 +21,24 @@ std::string AskForFile(Session& session, platform::RequesterKind kind, app::Fold
 
 void ShowErrorBox(Session& session) {
   session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+}
+
+std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<bool()>& step) {
+  errno = 0;
+  const bool succeeded = step();
+  const int errorNumber = errno;
+  if (succeeded) return std::nullopt;
+  return FileFailure{path, errorNumber};
+}
+
+std::string DescribeFailure(const FileFailure& failure) {
+  if (failure.errorNumber == 0) return failure.path;
+  return failure.path + ": " + std::strerror(failure.errorNumber);
+}
+
+void ShowErrorBox(Session& session, const FileFailure& failure) {
+  const std::string& error = session.catalogue.MsgError;
+  session.platform.MessageBox(error, error + "\n" + DescribeFailure(failure), platform::kMbOk);
 }
 
 }  // namespace ui
