@@ -97,6 +97,10 @@ int Encode(const std::string& input, const std::string& output) {
 int Decode(const std::string& input, const std::string& output) {
   errno = 0;
   const codec::Result<codec::Image> loaded = codec::LoadImageFile(input);
+  if (loaded.error == codec::Error::TooLarge) {  // the picture, not a text, is over the limits
+    return Fail(kExitFile, input, "picture too large: over " + std::to_string(codec::kMaxPicturePixels) +
+                                      " pixels or a side over " + std::to_string(codec::kMaxImageSide));
+  }
   if (!loaded.ok()) return FailWith(loaded.error, input, errno);
   return WriteOutput(codec::DecodeText(loaded.value), output);  // an icon gives ""
 }

@@ -14,6 +14,7 @@
 #include "codec/pixel_stream.h"
 #include "resources/version.h"
 #include "support/codec_fixtures.h"
+#include "support/hostile_pictures.h"
 
 namespace {
 
@@ -80,6 +81,8 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
   WriteWholeFile(dir.File("in.txt"), "some text");
   WriteWholeFile(dir.File("big.txt"), std::string(codec::kMaxTextBytes + 1, 'x'));
   WriteWholeFile(dir.File("old.png"), "the old content");
+  const hostile::Bytes huge = hostile::FloodPng(32767, 32767, 'A', 1);
+  WriteWholeFile(dir.File("huge.png"), std::string(huge.begin(), huge.end()));
   // Pipes without a writer: neither command may wait for one.
   ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
   struct Case {
@@ -97,6 +100,7 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
       {{"decode", "in.txt", "out.txt"}, 2, "in.txt", "not a picture"},
       {{"decode", "in.txt"}, 2, "in.txt", "not a picture"},
       {{"decode", "pipe", "out.txt"}, 2, "pipe", "cannot be read"},
+      {{"decode", "huge.png", "out.txt"}, 2, "huge.png", "picture too large"},
   };
   const std::set<std::string> before = dir.Entries();
   for (const Case& c : cases) {
