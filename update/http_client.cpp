@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "sysio/files.h"
+#include "sysio/replacement_file.h"
 #include "sysio/socket_stream.h"
 #include "update/http_answer.h"
 
