@@ -15,7 +15,9 @@ void DownloadArchive(ui::Session& session, const update::Limits& limits) {
   const app::MessageCatalogue& texts = session.catalogue;
   ui::SetStatusText(session, texts.MsgDownloading);
   std::string destination = session.state.StartDirectory + kUpdateArchiveName;
-  bool ok = update::DownloadToFile(session.state.UpdateArchiveUrl, destination, limits) == update::HttpError::None;
+  // Only a whole zip archive may take the place of the one already there.
+  bool ok = update::DownloadToFile(session.state.UpdateArchiveUrl, destination, limits,
+                                   update::BodyCheck::ZipArchive) == update::HttpError::None;
   ui::CloseProgressWindow(session);
   if (ok) {
     session.platform.MessageBox(texts.MsgUpdateCaption,

@@ -19,7 +19,8 @@ std::string FetchRemoteVersion(const std::string& url, const update::Limits& lim
 // UpdateInfoUrl for the version; blinks MsgUpToDate when it equals
 // VersionString, MsgNoNetwork when none could be read; otherwise asks
 // whether to download UpdateArchiveUrl into StartDirectory and reports the
-// outcome in a message box.
+// outcome in a message box. The archive replaces kUpdateArchiveName only
+// when it arrived whole and is a whole zip archive.
 void CheckForUpdate(ui::Session& session);
 
 // The same with other time limits (tests make them short).
