@@ -274,7 +274,7 @@ TEST_F(CliTest, DeviceAndPipeOutputsAreWrittenInto) {
   EXPECT_EQ(dir.Entries().count("fifo"), 1u);
 }
 
-TEST_F(CliTest, FailuresExitWithTheirCauseAndLeaveNoOutput) {
+TEST_F(CliTest, FailuresExitWithTheirCodeAndLeaveNoOutput) {
   WriteWholeFile(dir.File("in.txt"), "some text");
   WriteWholeFile(dir.File("big.txt"), std::string(codec::kMaxTextBytes + 1, 'x'));
   WriteWholeFile(dir.File("old.png"), "the old content");
