@@ -11,6 +11,8 @@ namespace sysio {
 // program that does nothing else on these signals (letterloom-cli).
 void RemoveTemporaryFilesOnSignals();
 
+inline constexpr int kMaxRegisteredTemporaries = 8;
+
 // Keeps one path registered for removal by those handlers while it lives.
 // Without the handlers installed it has no effect. At most a few paths
 // (kMaxRegisteredTemporaries) are held at once; a path beyond that, or
@@ -30,7 +32,5 @@ class RegisteredTemporary {
  private:
   int m_slot = -1;
 };
-
-inline constexpr int kMaxRegisteredTemporaries = 8;
 
 }  // namespace sysio
