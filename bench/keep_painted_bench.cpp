@@ -31,7 +31,7 @@
 #include "codec/encode_stream.h"
 #include "codec/image_buffer.h"
 #include "codec/png_writer.h"
-#include "sysio/files.h"
+#include "sysio/replacement_file.h"
 #include "platform/qt/qt_platform.h"
 #include "tests/update/scripted_server.h"
 #include "ui/session.h"

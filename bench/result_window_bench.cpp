@@ -25,7 +25,7 @@
 #include "jobs/image_to_text.h"
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
-#include "sysio/files.h"
+#include "sysio/replacement_file.h"
 #include "platform/qt/editor_widget.h"
 #include "platform/qt/qt_platform.h"
 #include "ui/result_window.h"

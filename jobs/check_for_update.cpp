@@ -33,7 +33,9 @@ void DownloadArchive(ui::Session& session, const update::Limits& limits) {
   const std::string destination = session.state.StartDirectory + kUpdateArchiveName;
   bool ok = false;
   session.platform.RunKeepingPainted([&] {
-    ok = update::DownloadToFile(session.state.UpdateArchiveUrl, destination, limits) == update::HttpError::None;
+    // Only a whole zip archive may take the place of the one already there.
+    ok = update::DownloadToFile(session.state.UpdateArchiveUrl, destination, limits,
+                                update::BodyCheck::ZipArchive) == update::HttpError::None;
   });
   ui::CloseProgressWindow(session);
   if (ok) {

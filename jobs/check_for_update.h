@@ -28,6 +28,8 @@ VersionAnswer FetchRemoteVersion(const std::string& url, const update::Limits& l
 // answered, MsgNoVersionFile when one answered without a version; otherwise
 // asks whether to download UpdateArchiveUrl into StartDirectory, downloads
 // it with the windows kept painted and reports the outcome in a message box.
+// The archive replaces kUpdateArchiveName only when it arrived whole and is
+// a whole zip archive.
 void CheckForUpdate(ui::Session& session);
 
 // The same with other time limits (tests make them short).

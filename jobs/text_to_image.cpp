@@ -1,6 +1,7 @@
 // TextFileToImage and ClipboardToImage: from a text to a drawn WorkImage to a written PNG.
 #include "jobs/text_to_image.h"
 
+#include <cerrno>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,7 +10,8 @@
 #include "app/settings_file.h"
 #include "codec/encode_stream.h"
 #include "codec/png_writer.h"
-#include "sysio/files.h"
+#include "sysio/io_status.h"
+#include "sysio/replacement_file.h"
 #include "sysio/scratch_file.h"
 #include "sysio/user_file.h"
 #include "ui/file_name.h"
@@ -52,12 +54,19 @@ bool Draw(ui::Session& session, const codec::TextRead& read, const std::function
   return true;
 }
 
-// Writes the WorkImage as a PNG at `path`; false when it cannot be encoded or written.
-bool WritePng(const ui::Session& session, const std::string& path) {
+// The job cannot go on without its scratch file: the error box says why.
+void ShowScratchError(ui::Session& session, const sysio::IoStatus& status) {
+  const app::MessageCatalogue& texts = session.catalogue;
+  session.platform.MessageBox(texts.MsgError, texts.MsgError + ": " + status.Text(), platform::kMbOk);
+}
+
+// Writes the WorkImage as a PNG at `path`; the cause when it cannot be encoded or written.
+sysio::IoStatus WritePng(const ui::Session& session, const std::string& path) {
   const codec::Image* image = session.images.Find(codec::WorkImage);
-  if (image == nullptr) return false;
+  if (image == nullptr) return sysio::IoStatus::Failure(0);
   const codec::Result<std::string> png = codec::EncodePng(*image);
-  return png.ok() && sysio::ReplaceFileAtomically(path, png.value);
+  if (!png.ok()) return sysio::IoStatus::Failure(ENOMEM);  // libpng found no memory
+  return sysio::ReplaceFileAtomically(path, png.value);
 }
 
 // The pause before the save requester, with the windows kept drawn.
@@ -131,24 +140,28 @@ void ClipboardToImage(ui::Session& session) {
     session.platform.MessageBox(texts.MsgError, texts.MsgClipboardEmpty, platform::kMbOk);
     return;
   }
-  std::optional<sysio::ScratchTextFile> scratch = sysio::ScratchTextFile::Create(session.state.ScratchPath);
-  if (!scratch) return;
-  std::optional<std::string> stored;
-  if (scratch->Write(text)) stored = scratch->ReadBack();
-  if (!stored) {
-    scratch->Delete();
+  // Always a new file: the fixed name, or a private folder's when that is taken.
+  sysio::ScratchTextFile scratch = sysio::ScratchTextFile::Create(session.state.ScratchPath);
+  sysio::IoStatus status = scratch.status();
+  std::string stored;
+  if (status) status = scratch.Write(text);
+  if (status) status = scratch.ReadBack(stored);
+  if (!status) {
+    scratch.Delete();
+    ShowScratchError(session, status);
     return;
   }
   codec::TextRead read;
-  session.platform.RunKeepingPainted([&] { read = codec::ReadStreamBytes(*stored, session.pixels); });
+  session.platform.RunKeepingPainted([&] { read = codec::ReadStreamBytes(stored, session.pixels); });
   // The clipboard text is never left behind in the shared folder.
-  const auto deleteScratch = [&scratch] { scratch->Delete(); };
+  const auto deleteScratch = [&scratch] { scratch.Delete(); };
   if (read.error == codec::Error::TooLarge) {
     deleteScratch();
     RefuseTooLarge(session);
   }
   if (read.error != codec::Error::None) {
     deleteScratch();
+    ui::ShowErrorBox(session);
     return;
   }
   const bool drawn = Draw(session, read, deleteScratch);

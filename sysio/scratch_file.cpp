@@ -6,49 +6,67 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
+#include <vector>
+
+#include "sysio/posix_calls.h"
 
 namespace sysio {
 namespace {
 
 constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
-constexpr int kCommonFlags = O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+constexpr const char* kPrivateFolderPattern = "letterloom-XXXXXX";
 
-// A file we may reuse: regular, ours, one name only.
-bool IsOurPlainFile(int fd) {
-  struct stat info {};
-  if (fstat(fd, &info) != 0) return false;
-  return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1;
-}
-
-int OpenExisting(const std::string& path) {
-  const int fd = open(path.c_str(), kCommonFlags);
-  if (fd < 0) return -1;
-  if (!IsOurPlainFile(fd) || fchmod(fd, kOwnerOnly) != 0 || ftruncate(fd, 0) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
+// O_EXCL with O_CREAT never opens an existing file, nor follows a link.
+int CreateNew(const std::string& path) {
+  return posix::OpenRetrying(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, kOwnerOnly);
 }
 
 }  // namespace
 
-std::optional<ScratchTextFile> ScratchTextFile::Create(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  int fd = open(path.c_str(), kCommonFlags | O_CREAT | O_EXCL, kOwnerOnly);
-  if (fd < 0 && errno == EEXIST) fd = OpenExisting(path);
-  if (fd < 0) return std::nullopt;
-  return ScratchTextFile(path, fd);
+ScratchTextFile ScratchTextFile::Create(const std::string& path) {
+  ScratchTextFile scratch;
+  if (path.empty()) {
+    scratch.m_status = IoStatus::Failure(ENOENT);
+    return scratch;
+  }
+  scratch.m_fd = CreateNew(path);
+  if (scratch.m_fd >= 0) {
+    scratch.m_path = path;
+    return scratch;
+  }
+  // mkdtemp makes the folder with mode 0700 and a name nobody else has.
+  std::string folder = posix::DirectoryOf(path) + "/" + kPrivateFolderPattern;
+  if (::mkdtemp(folder.data()) == nullptr) {
+    scratch.m_status = IoStatus::LastError();
+    return scratch;
+  }
+  const std::string privatePath = folder + "/" + posix::BaseNameOf(path);
+  scratch.m_fd = CreateNew(privatePath);
+  if (scratch.m_fd < 0) {
+    scratch.m_status = IoStatus::LastError();
+    ::rmdir(folder.c_str());
+    return scratch;
+  }
+  scratch.m_path = privatePath;
+  scratch.m_privateFolder = folder;
+  return scratch;
 }
 
 ScratchTextFile::ScratchTextFile(ScratchTextFile&& other) noexcept
-    : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)) {}
+    : m_path(std::move(other.m_path)),
+      m_privateFolder(std::move(other.m_privateFolder)),
+      m_fd(std::exchange(other.m_fd, -1)),
+      m_status(other.m_status) {}
 
 ScratchTextFile& ScratchTextFile::operator=(ScratchTextFile&& other) noexcept {
   if (this != &other) {
     Close();
     m_path = std::move(other.m_path);
+    m_privateFolder = std::move(other.m_privateFolder);
     m_fd = std::exchange(other.m_fd, -1);
+    m_status = other.m_status;
   }
   return *this;
 }
@@ -56,37 +74,42 @@ ScratchTextFile& ScratchTextFile::operator=(ScratchTextFile&& other) noexcept {
 ScratchTextFile::~ScratchTextFile() { Close(); }
 
 void ScratchTextFile::Close() {
-  if (m_fd >= 0) close(m_fd);
+  if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
 }
 
-bool ScratchTextFile::Write(std::string_view bytes) {
-  if (m_fd < 0) return false;
+IoStatus ScratchTextFile::Write(std::string_view bytes) {
+  if (m_fd < 0) return IoStatus::Failure(EBADF);
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = pwrite(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    const ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0) return IoStatus::LastError();
+    if (n == 0) return IoStatus::Failure(EIO);
     done += static_cast<std::size_t>(n);
   }
-  return true;
+  return {};
 }
 
-std::optional<std::string> ScratchTextFile::ReadBack() const {
-  if (m_fd < 0) return std::nullopt;
+IoStatus ScratchTextFile::ReadBack(std::string& bytes) const {
+  bytes.clear();
+  if (m_fd < 0) return IoStatus::Failure(EBADF);
   struct stat info {};
-  if (fstat(m_fd, &info) != 0) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+  if (::fstat(m_fd, &info) != 0) return IoStatus::LastError();
+  bytes.resize(static_cast<std::size_t>(info.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    const ssize_t n = ::pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
+    if (n < 0) {
+      bytes.clear();
+      return IoStatus::LastError();
+    }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
   bytes.resize(done);
-  return bytes;
+  return {};
 }
 
 void ScratchTextFile::Delete() {
@@ -94,10 +117,11 @@ void ScratchTextFile::Delete() {
   struct stat mine {};
   struct stat named {};
   // Only the name that still leads to our file is removed.
-  if (fstat(m_fd, &mine) == 0 && lstat(m_path.c_str(), &named) == 0 &&
+  if (::fstat(m_fd, &mine) == 0 && ::lstat(m_path.c_str(), &named) == 0 &&
       mine.st_dev == named.st_dev && mine.st_ino == named.st_ino) {
-    unlink(m_path.c_str());
+    ::unlink(m_path.c_str());
   }
+  if (!m_privateFolder.empty()) ::rmdir(m_privateFolder.c_str());
   Close();
 }
 

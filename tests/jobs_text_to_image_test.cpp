@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <set>
 
 #include "codec/pixel_stream.h"
 #include "tests/support/job_fixture.h"
@@ -233,16 +235,45 @@ TEST_F(TextToImageTest, TooLargeClipboardTextEndsTheProgramWithoutLeavingTheScra
   EXPECT_FALSE(scratchAtAlert);
 }
 
-TEST_F(TextToImageTest, ClipboardJobEndsSilentlyWhenTheScratchFileIsALink) {
+// Whatever holds the scratch file's name, the job neither touches it nor
+// ends silently: the text goes through a private folder, which goes too.
+TEST_F(TextToImageTest, ClipboardJobWorksAroundATakenScratchName) {
   const std::string victim = Path("victim");
   WriteWholeFile(victim, "keep");
-  fs::create_symlink(victim, session.state.ScratchPath);
+  const std::function<void()> takers[] = {
+      [&] { fs::create_symlink(victim, session.state.ScratchPath); },
+      [&] { WriteWholeFile(session.state.ScratchPath, "another user's or an older text"); },
+  };
+  for (const auto& take : takers) {
+    take();
+    const std::set<std::string> before = temp.Entries();
+    const std::string taker = ReadWholeFile(session.state.ScratchPath);
+    platform.clipboard = "secret";
+    platform.requesterAnswers = {Path("clip.png")};
+    jobs::ClipboardToImage(session);
+    EXPECT_EQ(Decode(Path("clip.png")), "secret");
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_EQ(ReadWholeFile(victim), "keep");
+    EXPECT_EQ(ReadWholeFile(session.state.ScratchPath), taker);
+    std::set<std::string> after = temp.Entries();
+    after.erase("clip.png");
+    after.erase("prefs.lng");
+    std::set<std::string> expected = before;
+    expected.erase("clip.png");
+    expected.erase("prefs.lng");
+    EXPECT_EQ(after, expected) << "the private folder is gone";
+    fs::remove(session.state.ScratchPath);
+  }
+}
+
+TEST_F(TextToImageTest, ClipboardJobThatCannotMakeItsScratchFileSaysWhy) {
+  session.state.ScratchPath = Path("no-folder/letterloomtemp");
   platform.clipboard = "secret";
   jobs::ClipboardToImage(session);
-  EXPECT_EQ(ReadWholeFile(victim), "keep");
-  EXPECT_TRUE(platform.messageBoxes.empty());
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
+  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError + ": No such file or directory");
   EXPECT_TRUE(platform.requesters.empty());
-  EXPECT_TRUE(StatusTexts().empty());
 }
 
 }  // namespace

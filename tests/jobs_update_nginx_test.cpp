@@ -6,6 +6,7 @@
 
 #include "tests/support/session_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/zip_fixture.h"
 #include "tests/update/nginx_server.h"
 #include "ui/session.h"
 #include "ui/status_line.h"
@@ -22,12 +23,8 @@ constexpr const char* kInfoPath = "/fr/downloads/letterloom.txt";
 constexpr const char* kArchivePath = "/fr/downloads/letterloom.zip";
 constexpr const char* kSameVersionPath = "/same/letterloom.txt";
 
-// An archive of every byte value, several pieces long.
-std::string ArchiveBytes() {
-  std::string bytes;
-  for (int i = 0; i < 5000; ++i) bytes.push_back(static_cast<char>(i * 7 % 256));
-  return bytes;
-}
+// A zip archive holding every byte value, several pieces long.
+std::string ArchiveBytes() { return fake::UpdateArchive(); }
 
 class WithNginx : public testing::Test {
  protected:

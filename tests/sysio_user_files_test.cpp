@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "sysio/scratch_file.h"
@@ -34,34 +36,28 @@ class UserFilesTest : public ::testing::Test {
 TEST_F(UserFilesTest, ScratchFileIsCreatedOwnerOnlyFilledAndDeleted) {
   const fs::path path = dir / "scratch";
   auto scratch = sysio::ScratchTextFile::Create(path);
-  ASSERT_TRUE(scratch);
+  ASSERT_TRUE(scratch.IsOpen()) << scratch.status().Text();
+  EXPECT_EQ(scratch.path(), path.string());
   EXPECT_EQ(ModeOf(path) & 0777, 0600u);
-  ASSERT_TRUE(scratch->Write("line\r\n\xE9"));
-  EXPECT_EQ(scratch->ReadBack(), "line\r\n\xE9");
+  ASSERT_TRUE(scratch.Write("line\r\n\xE9"));
+  std::string back;
+  ASSERT_TRUE(scratch.ReadBack(back));
+  EXPECT_EQ(back, "line\r\n\xE9");
   EXPECT_EQ(ReadWholeFile(path), "line\r\n\xE9");
-  scratch->Delete();
-  EXPECT_FALSE(fs::exists(path));
+  scratch.Delete();
+  EXPECT_TRUE(temp.Entries().empty());
 }
 
-TEST_F(UserFilesTest, ScratchFileOfOursLeftBehindIsEmptiedAndMadePrivate) {
-  const fs::path path = dir / "scratch";
-  WriteWholeFile(path, "an older and much longer clipboard text");
-  chmod(path.c_str(), 0644);
-  auto scratch = sysio::ScratchTextFile::Create(path);
-  ASSERT_TRUE(scratch);
-  ASSERT_TRUE(scratch->Write("new"));
-  EXPECT_EQ(ReadWholeFile(path), "new");
-  EXPECT_EQ(ModeOf(path) & 0777, 0600u);
-}
-
-TEST_F(UserFilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
+// Whatever holds the fixed name, it is never opened, followed or emptied:
+// the text goes to a new file in a new private folder, which Delete removes.
+TEST_F(UserFilesTest, TakenScratchNameIsNeverReused) {
   const fs::path victim = dir / "victim";
-  WriteWholeFile(victim, "keep me");
   struct Case {
     const char* name;
     void (*make)(const fs::path& path, const fs::path& victim);
   };
   const Case cases[] = {
+      {"our own older file", [](const fs::path& p, const fs::path&) { WriteWholeFile(p, "older clipboard"); }},
       {"symlink to a file", [](const fs::path& p, const fs::path& v) { fs::create_symlink(v, p); }},
       {"dangling symlink", [](const fs::path& p, const fs::path& v) { fs::create_symlink(v.string() + "-new", p); }},
       {"hard link", [](const fs::path& p, const fs::path& v) { fs::create_hard_link(v, p); }},
@@ -74,23 +70,47 @@ TEST_F(UserFilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
        }},
   };
   for (const Case& c : cases) {
-    if (std::string(c.name) == "another user's file" && geteuid() != 0) continue;
+    SCOPED_TRACE(c.name);
+    WriteWholeFile(victim, "keep me");
     const fs::path path = dir / "scratch";
     c.make(path, victim);
-    EXPECT_FALSE(sysio::ScratchTextFile::Create(path)) << c.name;
-    EXPECT_EQ(ReadWholeFile(victim), "keep me") << c.name;
-    EXPECT_FALSE(fs::exists(victim.string() + "-new")) << c.name;
+    const std::set<std::string> before = temp.Entries();
+    const std::string takerContent = fs::is_regular_file(path) ? ReadWholeFile(path) : "";
+    auto scratch = sysio::ScratchTextFile::Create(path);
+    ASSERT_TRUE(scratch.IsOpen()) << scratch.status().Text();
+    const fs::path made = scratch.path();
+    EXPECT_NE(made, path);
+    EXPECT_EQ(made.filename(), "scratch");
+    EXPECT_EQ(ModeOf(made.parent_path()) & 0777, 0700u);
+    EXPECT_EQ(ModeOf(made) & 0777, 0600u);
+    ASSERT_TRUE(scratch.Write("clipboard"));
+    std::string back;
+    ASSERT_TRUE(scratch.ReadBack(back));
+    EXPECT_EQ(back, "clipboard");
+    scratch.Delete();
+    EXPECT_EQ(temp.Entries(), before);
+    EXPECT_EQ(ReadWholeFile(victim), "keep me");
+    if (fs::is_regular_file(path)) {
+      EXPECT_EQ(ReadWholeFile(path), takerContent);
+    }
     fs::remove_all(path);
   }
+}
+
+TEST_F(UserFilesTest, ScratchFileThatCannotBeMadeSaysWhy) {
+  auto scratch = sysio::ScratchTextFile::Create(dir / "no-folder" / "scratch");
+  EXPECT_FALSE(scratch.IsOpen());
+  EXPECT_EQ(scratch.status().code(), ENOENT);
+  EXPECT_TRUE(temp.Entries().empty());
 }
 
 TEST_F(UserFilesTest, ScratchDeleteLeavesAFileThatReplacedTheName) {
   const fs::path path = dir / "scratch";
   auto scratch = sysio::ScratchTextFile::Create(path);
-  ASSERT_TRUE(scratch);
+  ASSERT_TRUE(scratch.IsOpen());
   fs::remove(path);
   WriteWholeFile(path, "someone else's");
-  scratch->Delete();
+  scratch.Delete();
   EXPECT_EQ(ReadWholeFile(path), "someone else's");
 }
 

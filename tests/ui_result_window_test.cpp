@@ -194,8 +194,8 @@ TEST_F(ResultWindowTest, UnwritableSaveNamesTheFileAndReasonAndShowsTheFailure) 
   RunSteps({Click(ui::kSaveTextButton), Click(ui::kSaveTextButton)});
   ASSERT_EQ(platform.messageBoxes.size(), 2u);
   for (const fake::MessageBoxCall& box : platform.messageBoxes) EXPECT_EQ(box.title, texts.MsgError);
-  // The superuser's write is refused by the program, which sets no reason.
-  const std::string protectedReason = geteuid() == 0 ? "" : std::string(": ") + std::strerror(EACCES);
+  // Refused by the program for the superuser too, with the system's wording of why.
+  const std::string protectedReason = std::string(": ") + std::strerror(EACCES);
   EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError + "\n" + protectedFile + protectedReason);
   EXPECT_EQ(platform.messageBoxes[1].text,
             texts.MsgError + "\n" + Path("texts/folder.txt") + ": " + std::strerror(EISDIR));

@@ -23,12 +23,10 @@ void ShowErrorBox(Session& session) {
   session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
 }
 
-std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<bool()>& step) {
-  errno = 0;
-  const bool succeeded = step();
-  const int errorNumber = errno;
-  if (succeeded) return std::nullopt;
-  return FileFailure{path, errorNumber};
+std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<sysio::IoStatus()>& step) {
+  const sysio::IoStatus status = step();
+  if (status.ok()) return std::nullopt;
+  return FileFailure{path, status.code()};
 }
 
 std::string DescribeFailure(const FileFailure& failure) {

@@ -7,6 +7,7 @@
 
 #include "app/settings_file.h"
 #include "platform/platform.h"
+#include "sysio/io_status.h"
 #include "ui/session.h"
 
 namespace ui {
@@ -28,11 +29,9 @@ struct FileFailure {
   int errorNumber = 0;
 };
 
-// Runs the file step `step` on `path` (true when it succeeded). Nothing when
-// it succeeded; otherwise the failure with the error number the step left,
-// taken right after it on the calling thread (errno is per thread). Stands
-// in until the file functions report their own reason.
-std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<bool()>& step);
+// Runs a file step: nothing when it succeeded, otherwise the failure with
+// the cause the step reported.
+std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<sysio::IoStatus()>& step);
 
 // The error box of a failed file step: MsgError as its title; as its text
 // MsgError, then a line with the path and the system's reason.
