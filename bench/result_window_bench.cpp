@@ -158,8 +158,8 @@ class BenchPlatform final : public platform::Platform {
     return {platform::EventKind::CloseRequest, ui::kResultWindow, -1};
   }
   std::string FileRequester(const platform::RequesterSpec&) override { return answer; }
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
-    return m_inner.MessageBox(title, text, type);
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override {
+    return m_inner.ShowMessageBox(title, text, type);
   }
   std::optional<std::string> GetClipboardText() override { return m_inner.GetClipboardText(); }
   bool SetClipboardText(const std::string& text) override { return m_inner.SetClipboardText(text); }

@@ -18,13 +18,13 @@ void DownloadArchive(ui::Session& session, const update::Limits& limits) {
   bool ok = update::DownloadToFile(session.state.UpdateArchiveUrl, destination, limits) == update::HttpError::None;
   ui::CloseProgressWindow(session);
   if (ok) {
-    session.platform.MessageBox(texts.MsgUpdateCaption,
+    session.platform.ShowMessageBox(texts.MsgUpdateCaption,
                                 texts.MsgUpdateSaved + session.state.StartDirectory,
                                 platform::kMbOk);
     ui::SetStatusText(session, "");
   } else {
     ui::SetStatusText(session, "");
-    session.platform.MessageBox(texts.MsgError, texts.MsgUpdateMissing, platform::kMbOk);
+    session.platform.ShowMessageBox(texts.MsgError, texts.MsgUpdateMissing, platform::kMbOk);
   }
 }
 
@@ -51,7 +51,7 @@ void CheckForUpdate(ui::Session& session, const update::Limits& limits) {
     return;
   }
   std::string question = kVersionPrefix + remoteVersion + texts.MsgUpdateOnline + texts.MsgWhatsNew;
-  int answer = session.platform.MessageBox(texts.MsgUpdateCaption, question, platform::kMbYesNo);
+  int answer = session.platform.ShowMessageBox(texts.MsgUpdateCaption, question, platform::kMbYesNo);
   if (answer != platform::kAnswerYes) {
     ui::CloseProgressWindow(session);
     return;

@@ -25,7 +25,7 @@ constexpr const char* kPngExtension = "png";
 
 // The "Alert" box, then the end of the program.
 [[noreturn]] void RefuseTooLarge(ui::Session& session) {
-  session.platform.MessageBox(kAlertTitle, session.catalogue.MsgTooManyChars, platform::kMbOk);
+  session.platform.ShowMessageBox(kAlertTitle, session.catalogue.MsgTooManyChars, platform::kMbOk);
   app::EndProgram(session.platform);
 }
 
@@ -106,7 +106,7 @@ void ClipboardToImage(ui::Session& session) {
   std::string text = session.platform.GetClipboardText().value_or(std::string());
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
   if (text.empty()) {
-    session.platform.MessageBox(texts.MsgError, texts.MsgClipboardEmpty, platform::kMbOk);
+    session.platform.ShowMessageBox(texts.MsgError, texts.MsgClipboardEmpty, platform::kMbOk);
     return;
   }
   std::optional<sysio::ScratchTextFile> scratch = sysio::ScratchTextFile::Create(session.state.ScratchPath);

@@ -178,8 +178,9 @@ class Platform {
 
   // File requesters: the chosen full path, or the empty text when cancelled.
   virtual std::string FileRequester(const RequesterSpec& spec) = 0;
-  // A modal message box; returns a MessageBoxAnswer.
-  virtual int MessageBox(const std::string& title, const std::string& text, unsigned type) = 0;
+  // A modal message box; returns a MessageBoxAnswer. (Not named MessageBox:
+  // <windows.h> defines that name as a macro.)
+  virtual int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) = 0;
 
   // The clipboard's plain text, or nothing when it holds no text.
   virtual std::optional<std::string> GetClipboardText() = 0;

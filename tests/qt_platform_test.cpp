@@ -418,7 +418,7 @@ TEST_F(QtPlatformTest, MessageBoxAnswersAndShowsPlainText) {
         box->button(c.press)->click();
       }
     });
-    EXPECT_EQ(ui.MessageBox("Info", "File <b>a&b</b> saved", c.type), c.answer);
+    EXPECT_EQ(ui.ShowMessageBox("Info", "File <b>a&b</b> saved", c.type), c.answer);
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, "File <b>a&b</b> saved");
   }

@@ -17,7 +17,7 @@ std::string AskForFile(Session& session, platform::RequesterKind kind, app::Fold
 }
 
 void ShowErrorBox(Session& session) {
-  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+  session.platform.ShowMessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
 }
 
 }  // namespace ui

@@ -63,7 +63,7 @@ void CopyDecodedText(Session& session, const ShownText& shown) {
     ShowErrorBox(session);
     return;
   }
-  session.platform.MessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
+  session.platform.ShowMessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
 }
 
 void SaveDecodedText(Session& session, const ShownText& shown) {
@@ -80,7 +80,7 @@ void SaveDecodedText(Session& session, const ShownText& shown) {
     return;
   }
   const app::MessageCatalogue& texts = session.catalogue;
-  session.platform.MessageBox(kSavedTitle, texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix,
+  session.platform.ShowMessageBox(kSavedTitle, texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix,
                               kSavedBoxType);
 }
 

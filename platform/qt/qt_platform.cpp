@@ -80,7 +80,7 @@ class QtPlatform final : public Platform {
   bool LoadFont(int number, const FontSpec& spec) override;
   Event WaitEvent() override;
   std::string FileRequester(const RequesterSpec& spec) override { return qt::RunFileRequester(spec); }
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override {
     return qt::RunMessageBox(title, text, type);
   }
   std::optional<std::string> GetClipboardText() override;
