@@ -50,8 +50,8 @@ class ForwardingPlatform : public platform::Platform {
   void RunKeepingPainted(std::function<void()> work) override { m_inner.RunKeepingPainted(std::move(work)); }
   void SetPlatformLanguage(const std::string& languageCode) override { m_inner.SetPlatformLanguage(languageCode); }
   std::string FileRequester(const platform::RequesterSpec& spec) override { return m_inner.FileRequester(spec); }
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
-    return m_inner.MessageBox(title, text, type);
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override {
+    return m_inner.ShowMessageBox(title, text, type);
   }
   std::optional<std::string> GetClipboardText() override { return m_inner.GetClipboardText(); }
   bool SetClipboardText(const std::string& text) override { return m_inner.SetClipboardText(text); }

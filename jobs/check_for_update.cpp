@@ -39,13 +39,13 @@ void DownloadArchive(ui::Session& session, const update::Limits& limits) {
   });
   ui::CloseProgressWindow(session);
   if (ok) {
-    session.platform.MessageBox(texts.MsgUpdateCaption,
+    session.platform.ShowMessageBox(texts.MsgUpdateCaption,
                                 texts.MsgUpdateSaved + session.state.StartDirectory,
                                 platform::kMbOk);
     ui::SetStatusText(session, "");
   } else {
     ui::SetStatusText(session, "");
-    session.platform.MessageBox(texts.MsgError, texts.MsgUpdateMissing, platform::kMbOk);
+    session.platform.ShowMessageBox(texts.MsgError, texts.MsgUpdateMissing, platform::kMbOk);
   }
 }
 
@@ -80,7 +80,7 @@ void CheckForUpdate(ui::Session& session, const update::Limits& limits) {
     return;
   }
   std::string question = kVersionPrefix + remoteVersion + texts.MsgUpdateOnline + texts.MsgWhatsNew;
-  int reply = session.platform.MessageBox(texts.MsgUpdateCaption, question, platform::kMbYesNo);
+  int reply = session.platform.ShowMessageBox(texts.MsgUpdateCaption, question, platform::kMbYesNo);
   if (reply != platform::kAnswerYes) {
     ui::CloseProgressWindow(session);
     return;

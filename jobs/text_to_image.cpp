@@ -27,7 +27,7 @@ constexpr const char* kPngExtension = "png";
 
 // The "Alert" box, then the end of the program.
 [[noreturn]] void RefuseTooLarge(ui::Session& session) {
-  session.platform.MessageBox(kAlertTitle, session.catalogue.MsgTooManyChars, platform::kMbOk);
+  session.platform.ShowMessageBox(kAlertTitle, session.catalogue.MsgTooManyChars, platform::kMbOk);
   app::EndProgram(session.platform);
 }
 
@@ -57,7 +57,7 @@ bool Draw(ui::Session& session, const codec::TextRead& read, const std::function
 // The job cannot go on without its scratch file: the error box says why.
 void ShowScratchError(ui::Session& session, const sysio::IoStatus& status) {
   const app::MessageCatalogue& texts = session.catalogue;
-  session.platform.MessageBox(texts.MsgError, texts.MsgError + ": " + status.Text(), platform::kMbOk);
+  session.platform.ShowMessageBox(texts.MsgError, texts.MsgError + ": " + status.Text(), platform::kMbOk);
 }
 
 // Writes the WorkImage as a PNG at `path`; the cause when it cannot be encoded or written.
@@ -137,7 +137,7 @@ void ClipboardToImage(ui::Session& session) {
   std::string text = session.platform.GetClipboardText().value_or(std::string());
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
   if (text.empty()) {
-    session.platform.MessageBox(texts.MsgError, texts.MsgClipboardEmpty, platform::kMbOk);
+    session.platform.ShowMessageBox(texts.MsgError, texts.MsgClipboardEmpty, platform::kMbOk);
     return;
   }
   // Always a new file: the fixed name, or a private folder's when that is taken.

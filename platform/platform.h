@@ -239,8 +239,9 @@ class Platform {
   // or the empty text when cancelled.
   virtual std::string FileRequester(const RequesterSpec& spec) = 0;
   // A modal message box, in front of every window of the program and at
-  // least as wide as its title needs; returns a MessageBoxAnswer.
-  virtual int MessageBox(const std::string& title, const std::string& text, unsigned type) = 0;
+  // least as wide as its title needs; returns a MessageBoxAnswer. (Not named
+  // MessageBox: <windows.h> defines that name as a macro.)
+  virtual int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) = 0;
 
   // The clipboard's plain text, or nothing when it holds no text.
   virtual std::optional<std::string> GetClipboardText() = 0;

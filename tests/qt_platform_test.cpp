@@ -423,7 +423,7 @@ TEST_F(QtPlatformTest, MessageBoxAnswersAndShowsPlainText) {
         box->button(c.press)->click();
       }
     });
-    EXPECT_EQ(ui.MessageBox("Info", "File <b>a&b</b> saved", c.type), c.answer);
+    EXPECT_EQ(ui.ShowMessageBox("Info", "File <b>a&b</b> saved", c.type), c.answer);
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, "File <b>a&b</b> saved");
   }
@@ -459,7 +459,7 @@ TEST_F(QtPlatformTest, MessageBoxIsWideEnoughForItsTitle) {
     titleWidth = QFontMetrics(bold).horizontalAdvance(QString::fromStdString(title));
     static_cast<QDialog*>(modal)->accept();
   });
-  ui.MessageBox(title, "x", platform::kMbOk);
+  ui.ShowMessageBox(title, "x", platform::kMbOk);
   EXPECT_GT(titleWidth, 0);
   EXPECT_GE(boxWidth, titleWidth + 100) << "room for the title and the title bar's boxes";
 }
@@ -482,7 +482,7 @@ TEST_F(QtPlatformTest, PlatformTextsSpeakTheChosenLanguage) {
       yes = box->button(QMessageBox::Yes)->text();
       box->button(QMessageBox::No)->click();
     });
-    ui.MessageBox("@", "?", platform::kMbYesNo);
+    ui.ShowMessageBox("@", "?", platform::kMbYesNo);
     EXPECT_EQ(yes, QString::fromUtf8(c.yes));
     QString lookIn;
     AnswerNextModal([&](QWidget* modal) {

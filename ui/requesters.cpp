@@ -20,7 +20,7 @@ std::string AskForFile(Session& session, platform::RequesterKind kind, app::Fold
 }
 
 void ShowErrorBox(Session& session) {
-  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+  session.platform.ShowMessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
 }
 
 std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<sysio::IoStatus()>& step) {
@@ -36,7 +36,7 @@ std::string DescribeFailure(const FileFailure& failure) {
 
 void ShowErrorBox(Session& session, const FileFailure& failure) {
   const std::string& error = session.catalogue.MsgError;
-  session.platform.MessageBox(error, error + "\n" + DescribeFailure(failure), platform::kMbOk);
+  session.platform.ShowMessageBox(error, error + "\n" + DescribeFailure(failure), platform::kMbOk);
 }
 
 }  // namespace ui

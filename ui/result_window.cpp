@@ -106,7 +106,7 @@ void CopyDecodedText(Session& session, const ShownText& shown) {
     ShowErrorBox(session);
     return;
   }
-  session.platform.MessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
+  session.platform.ShowMessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
 }
 
 void SaveDecodedText(Session& session, const ShownText& shown) {
@@ -130,7 +130,7 @@ void SaveDecodedText(Session& session, const ShownText& shown) {
   }
   std::string saved = texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix;
   if (encoding != shown.encoding) saved += texts.MsgSavedAsUtf8;
-  session.platform.MessageBox(kSavedTitle, saved, kSavedBoxType);
+  session.platform.ShowMessageBox(kSavedTitle, saved, kSavedBoxType);
 }
 
 void RunLoop(Session& session, const ShownText& shown) {

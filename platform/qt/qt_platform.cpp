@@ -101,7 +101,7 @@ class QtPlatform final : public Platform {
   std::string FileRequester(const RequesterSpec& spec) override {
     return qt::RunFileRequester(spec, WindowFrame(kTitleBar));
   }
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override {
     return qt::RunMessageBox(title, text, type);
   }
   std::optional<std::string> GetClipboardText() override;

@@ -224,8 +224,8 @@ std::string FakePlatform::FileRequester(const platform::RequesterSpec& spec) {
   return answer;
 }
 
-int FakePlatform::MessageBox(const std::string& title, const std::string& text, unsigned type) {
-  Log("MessageBox " + title);
+int FakePlatform::ShowMessageBox(const std::string& title, const std::string& text, unsigned type) {
+  Log("ShowMessageBox " + title);
   MessageBoxCall call{title, text, type};
   messageBoxes.push_back(call);
   if (onMessageBox) onMessageBox(call);

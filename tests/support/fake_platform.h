@@ -152,7 +152,7 @@ class FakePlatform final : public platform::Platform {
   void RunKeepingPainted(std::function<void()> work) override;
   void SetPlatformLanguage(const std::string& languageCode) override;
   std::string FileRequester(const platform::RequesterSpec& spec) override;
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override;
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override;
   std::optional<std::string> GetClipboardText() override;
   bool SetClipboardText(const std::string& text) override;
   void RunOnUiThread(std::function<void()> change) override;
