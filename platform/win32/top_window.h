@@ -30,7 +30,7 @@ struct WindowStyles {
 // is bare (no caption, no frame), stays on top and is never activated.
 WindowStyles StylesFor(unsigned style);
 
-// The outer rectangle for the spec on a screen of the given size: the
+// The outer rectangle of the window `spec` describes, on a screen of that size: the
 // client size plus the frame (AdjustWindowRectEx), centred with the outer
 // size first clipped to the screen, or with its top-left corner at (x, y).
 RECT OuterRect(const WindowSpec& spec, const WindowStyles& styles, SIZE screen);
