@@ -141,12 +141,9 @@ Figures MeasureBackend(platform::Platform& ui, const std::string& text) {
                      .y = 560, .width = 630, .height = 45, .text = "Copy the text into the clipboard", .flat = true});
     ui.CreateGadget({.window = kResultWindow, .number = 13, .kind = platform::GadgetKind::Button, .x = 5,
                      .y = 610, .width = 630, .height = 45, .text = "Save text into a .txt file", .flat = true});
-    const Clock::time_point made = Clock::now();
     ui.SetGadgetText(kEditor, text);
-    const Clock::time_point set = Clock::now();
     HWND window = FindWindowW(L"LetterloomWindow", L"Result");
     Paint(window);
-    if (std::getenv("PROBE")) std::fprintf(stderr, "made %.1f set %.1f paint %.1f\n", Ms(made - start), Ms(set - made), Ms(Clock::now() - set));
     open.push_back(Ms(Clock::now() - start));
     HWND editor = GetDlgItem(window, kEditor);
     SetFocus(editor);
