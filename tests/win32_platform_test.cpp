@@ -1,6 +1,7 @@
 // The Win32 backend of the windowing layer, driven through its interface under Wine on an X display.
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -538,6 +539,18 @@ class Win32EditorTest : public Win32PlatformTest {
     SendMessageW(editor, WM_KEYUP, key, 0);
   }
   void Type(wchar_t c) { SendMessageW(editor, WM_CHAR, c, 0); }
+  // A key with Ctrl (and Shift) held, as the control reads the modifiers.
+  void ControlKey(WORD key, bool shift) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    BYTE held[256];
+    memcpy(held, state, sizeof(held));
+    held[VK_CONTROL] = 0x80;
+    if (shift) held[VK_SHIFT] = 0x80;
+    SetKeyboardState(held);
+    Key(key);
+    SetKeyboardState(state);
+  }
 
   HWND window = nullptr;
   HWND editor = nullptr;
@@ -586,6 +599,12 @@ TEST_F(Win32EditorTest, EditsOfALongLineComeBackWithoutPieceEnds) {
   Sci(SCI_SETSEL, static_cast<uintptr_t>(pieceEnd - 2), pieceEnd + 3);
   SendMessageW(editor, WM_COPY, 0, 0);
   EXPECT_EQ(ui.GetClipboardText(), line.substr(static_cast<std::size_t>(pieceEnd) - 2, 4));
+  ui.SetClipboardText("");
+  ControlKey('C', false);
+  EXPECT_EQ(ui.GetClipboardText(), line.substr(static_cast<std::size_t>(pieceEnd) - 2, 4)) << "Ctrl+C";
+  Sci(SCI_GOTOPOS, 5);
+  ControlKey('T', true);  // copies the line the caret is on: the first piece
+  EXPECT_EQ(ui.GetClipboardText(), line.substr(0, static_cast<std::size_t>(pieceEnd))) << "Ctrl+Shift+T";
   ASSERT_TRUE(ui.SetClipboardText("1\r2"));
   Sci(SCI_GOTOPOS, 0);
   SendMessageW(editor, WM_PASTE, 0, 0);

@@ -1,12 +1,14 @@
 // The Scintilla editor: its settings, the long-line pieces and the filters that keep piece ends inside it.
 #include "platform/win32/editor.h"
 
+#include "platform/win32/clipboard.h"
 #include "platform/win32/wide_text.h"
 
 #include <Scintilla.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace platform::win32 {
 namespace {
@@ -240,16 +242,20 @@ LRESULT CALLBACK Editor::SubclassProc(HWND window, UINT message, WPARAM wParam, 
 
 LRESULT Editor::Filter(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!m_pieces) return DefSubclassProc(m_window, message, wParam, lParam);
+  // Copying and cutting (keys, the context menu, WM_COPY and WM_CUT, a
+  // line copied whole) are done as the control does them; what it put on
+  // the clipboard is then put back without piece ends.
   const bool mayCopy = message == WM_COPY || message == WM_CUT || message == WM_COMMAND ||
                        (message == WM_KEYDOWN && ControlOrShiftDown());
-  if (mayCopy && SelectionSpansPieces()) {
-    // Copy or cut as the control does, then put the text without piece
-    // ends in place of what it put on the clipboard.
-    const std::string selected = WithoutCarriageReturns(SelectedText());
+  if (mayCopy) {
     const DWORD before = GetClipboardSequenceNumber();
     const LRESULT result = DefSubclassProc(m_window, message, wParam, lParam);
     if (GetClipboardSequenceNumber() != before) {
-      Call(SCI_COPYTEXT, selected.size(), reinterpret_cast<intptr_t>(selected.data()));
+      const std::optional<std::string> copied = ReadClipboardText(m_window);
+      if (copied && copied->find('\r') != std::string::npos) {
+        const std::string text = WithoutCarriageReturns(*copied);
+        Call(SCI_COPYTEXT, text.size(), reinterpret_cast<intptr_t>(text.data()));
+      }
     }
     return result;
   }
