@@ -1,7 +1,6 @@
 // The Win32 backend of the windowing layer, driven through its interface under Wine on an X display.
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -11,14 +10,10 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <Scintilla.h>
 #include <gtest/gtest.h>
 
 #include "platform/win32/dialogs.h"
-#include "platform/win32/editor.h"
-#include "platform/win32/top_window.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_platform.h"
+#include "tests/support/win32_backend.h"
 
 namespace {
 
@@ -29,6 +24,11 @@ using platform::GadgetKind;
 using platform::WindowSpec;
 using platform::win32::Narrow;
 using platform::win32::Widen;
+using win32test::ClassOf;
+using win32test::Pump;
+using win32test::PumpFor;
+using win32test::TextOf;
+using win32test::TopWindowTitled;
 
 constexpr unsigned kMainStyle = platform::kTitleBar | platform::kSystemMenu | platform::kMinimizeBox;
 constexpr int kWindow = 0;
@@ -38,48 +38,6 @@ constexpr int kFileNameBox = 0x47C;    // cmb13: the file name of an Explorer-st
 constexpr int kOldFileNameBox = 0x480; // edt1, where the requester has an edit instead
 constexpr int kFileTypeBox = 0x470;    // cmb1: the list of patterns
 constexpr int kMessageBoxText = 0xFFFF;
-
-// One backend for the whole test program, as in the program.
-platform::Platform& Backend() {
-  static platform::Platform* backend = platform::CreateWin32Platform().release();
-  return *backend;
-}
-
-std::wstring TextOf(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-HWND TopWindowTitled(const std::string& title) {
-  return FindWindowW(platform::win32::kTopWindowClass, Widen(title).c_str());
-}
-
-// Runs the messages waiting on this thread without waiting for an event,
-// then paints what is invalid.
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-void PumpFor(std::chrono::milliseconds time) {
-  const auto end = std::chrono::steady_clock::now() + time;
-  while (std::chrono::steady_clock::now() < end) {
-    Pump();
-    Sleep(10);
-  }
-}
 
 COLORREF PixelOf(HWND window, int x, int y) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -120,7 +78,7 @@ class Win32PlatformTest : public ::testing::Test {
   HWND OpenMain() { return Open({kWindow, "Main", 640, 359, kMainStyle}); }
   HWND Gadget(HWND window, int number) { return GetDlgItem(window, number); }
 
-  platform::Platform& ui = Backend();
+  platform::Platform& ui = win32test::Backend();
 };
 
 struct WindowCase {
@@ -392,6 +350,24 @@ TEST_F(Win32PlatformTest, TabOrderIsCreationOrder) {
       << "Tab leaves the status field";
 }
 
+TEST_F(Win32PlatformTest, FocusGoesToTheFirstFocusableGadgetAndComesBackToTheWindow) {
+  HWND main = OpenMain();
+  PumpFor(std::chrono::milliseconds(100));
+  ASSERT_EQ(GetActiveWindow(), main);
+  ASSERT_TRUE(ui.CreateGadget({kWindow, 1, GadgetKind::Text, 0, 0, 10, 10, "label"}));
+  ASSERT_TRUE(ui.CreateGadget({kWindow, 4, GadgetKind::Button, 20, 195, 300, 45, "first"}));
+  ASSERT_TRUE(ui.CreateGadget({kWindow, 6, GadgetKind::Button, 325, 195, 300, 45, "second"}));
+  EXPECT_EQ(GetFocus(), Gadget(main, 4));
+  SetFocus(Gadget(main, 6));
+  HWND other = Open({kOtherWindow, "Result", 640, 660, platform::kTitleBar | platform::kSystemMenu, false, 330, 155});
+  ASSERT_TRUE(ui.CreateGadget({kOtherWindow, 14, GadgetKind::Button, 5, 560, 630, 45, "Copy"}));
+  PumpFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(GetFocus(), Gadget(other, 14));
+  ui.ShowWindowAgain(kWindow);
+  PumpFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(GetFocus(), Gadget(main, 6)) << "the gadget that had it";
+}
+
 TEST_F(Win32PlatformTest, PicturesGiveImagesTheirSizeAndBadPixmapsAreRefused) {
   HWND window = OpenMain();
   platform::Pixmap flag{33, 25, {}};
@@ -519,134 +495,6 @@ TEST_F(Win32PlatformTest, PlainToolTipIsRegisteredForTheGadget) {
   tool.lpszText = text;
   SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
   EXPECT_STREQ(text, L"Fran\u00E7ais!");
-}
-
-// --- the editor --------------------------------------------------------------------------
-
-class Win32EditorTest : public Win32PlatformTest {
- protected:
-  void SetUp() override {
-    window = Open({kOtherWindow, "Result", 640, 660, platform::kTitleBar | platform::kSystemMenu, false, 330, 155});
-    ASSERT_TRUE(ui.CreateGadget({kOtherWindow, 12, GadgetKind::Editor, 5, 5, 630, 550, ""}));
-    editor = Gadget(window, 12);
-    ASSERT_NE(editor, nullptr);
-  }
-  intptr_t Sci(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0) {
-    return SendMessageW(editor, message, wParam, lParam);
-  }
-  void Key(WORD key) {
-    SendMessageW(editor, WM_KEYDOWN, key, 0);
-    SendMessageW(editor, WM_KEYUP, key, 0);
-  }
-  void Type(wchar_t c) { SendMessageW(editor, WM_CHAR, c, 0); }
-  // A key with Ctrl (and Shift) held, as the control reads the modifiers.
-  void ControlKey(WORD key, bool shift) {
-    BYTE state[256] = {};
-    GetKeyboardState(state);
-    BYTE held[256];
-    memcpy(held, state, sizeof(held));
-    held[VK_CONTROL] = 0x80;
-    if (shift) held[VK_SHIFT] = 0x80;
-    SetKeyboardState(held);
-    Key(key);
-    SetKeyboardState(state);
-  }
-
-  HWND window = nullptr;
-  HWND editor = nullptr;
-};
-
-TEST_F(Win32EditorTest, GivesBackExactlyTheTextSet) {
-  EXPECT_EQ(ClassOf(editor), L"Scintilla");
-  const std::string texts[] = {
-      "", "one line", "two\nlines\n", "\n\n\nblank lines\n\n", "tab\there, nbsp\xC2\xA0here, \xE2\x82\xAC sign",
-      std::string("nul\0inside", 10), "cr\r\nlf and a lone\rcr",
-      std::string(20000, 'x') + "\n" + std::string(5000, 'y'),
-      std::string(3000, 'w') + " " + std::string(9000, 'z') + "\xE2\x82\xAC" + std::string(5000, 'q'),
-  };
-  for (const std::string& text : texts) {
-    ui.SetGadgetText(12, text);
-    EXPECT_EQ(ui.GetGadgetText(12), text) << text.substr(0, 40);
-  }
-}
-
-TEST_F(Win32EditorTest, EditsOfALongLineComeBackWithoutPieceEnds) {
-  const std::string line = std::string(6000, 'a') + " " + std::string(6000, 'b');
-  ui.SetGadgetText(12, line + "\nshort");
-  const intptr_t pieceEnd = Sci(SCI_GETLINEENDPOSITION, 0);
-  ASSERT_LT(pieceEnd, 6001) << "the long line is shown in pieces";
-  Sci(SCI_GOTOPOS, 10);
-  Type(L'X');
-  EXPECT_EQ(ui.GetGadgetText(12), line.substr(0, 10) + "X" + line.substr(10) + "\nshort");
-  Sci(SCI_UNDO);
-  EXPECT_EQ(ui.GetGadgetText(12), line + "\nshort") << "undone back to the text set";
-
-  // Backspace at the start of a piece takes the character before the piece end.
-  Sci(SCI_GOTOPOS, static_cast<uintptr_t>(pieceEnd + 1));
-  Key(VK_BACK);
-  std::string expected = line;
-  expected.erase(static_cast<std::size_t>(pieceEnd) - 1, 1);
-  EXPECT_EQ(ui.GetGadgetText(12), expected + "\nshort");
-  Sci(SCI_UNDO);
-
-  // Enter is a real line end, wherever it is typed.
-  Sci(SCI_GOTOPOS, 100);
-  Key(VK_RETURN);
-  EXPECT_EQ(ui.GetGadgetText(12), line.substr(0, 100) + "\n" + line.substr(100) + "\nshort");
-  Sci(SCI_UNDO);
-
-  // Copying across a piece end copies the text; a carriage return pasted in is a line end.
-  Sci(SCI_SETSEL, static_cast<uintptr_t>(pieceEnd - 2), pieceEnd + 3);
-  SendMessageW(editor, WM_COPY, 0, 0);
-  EXPECT_EQ(ui.GetClipboardText(), line.substr(static_cast<std::size_t>(pieceEnd) - 2, 4));
-  ui.SetClipboardText("");
-  ControlKey('C', false);
-  EXPECT_EQ(ui.GetClipboardText(), line.substr(static_cast<std::size_t>(pieceEnd) - 2, 4)) << "Ctrl+C";
-  Sci(SCI_GOTOPOS, 5);
-  ControlKey('T', true);  // copies the line the caret is on: the first piece
-  EXPECT_EQ(ui.GetClipboardText(), line.substr(0, static_cast<std::size_t>(pieceEnd))) << "Ctrl+Shift+T";
-  ASSERT_TRUE(ui.SetClipboardText("1\r2"));
-  Sci(SCI_GOTOPOS, 0);
-  SendMessageW(editor, WM_PASTE, 0, 0);
-  EXPECT_EQ(ui.GetGadgetText(12), "1\n2" + line + "\nshort");
-}
-
-TEST(Win32EditorPieces, LongLinesAreCutNearTheLimitAfterABlankAndNeverInsideACharacter) {
-  using platform::win32::kPieceBytes;
-  const std::string euro = "\xE2\x82\xAC";
-  struct Case {
-    const char* name;
-    std::string text;
-    std::vector<std::size_t> pieceLengths;  // of the first line
-  } cases[] = {
-      {"short", "short\nlines", {5}},
-      {"exactly the limit", std::string(kPieceBytes, 'a'), {kPieceBytes}},
-      {"no blank", std::string(kPieceBytes + 10, 'a'), {kPieceBytes, 10}},
-      {"blank near the limit", std::string(kPieceBytes - 100, 'a') + " " + std::string(200, 'b'),
-       {kPieceBytes - 99, 200}},
-      {"blank too far back", std::string(kPieceBytes - 300, 'a') + " " + std::string(400, 'b'),
-       {kPieceBytes, 101}},
-      {"a character across the limit", std::string(kPieceBytes - 1, 'a') + euro + "b",
-       {kPieceBytes - 1, 4}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string laid = platform::win32::LayOutPieces(c.text);
-    std::string joined = laid;
-    std::erase(joined, '\r');
-    EXPECT_EQ(joined, c.text);
-    std::vector<std::size_t> lengths;
-    const std::string firstLine = laid.substr(0, laid.find('\n'));
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t end = firstLine.find('\r', start);
-      lengths.push_back((end == std::string::npos ? firstLine.size() : end) - start);
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-    EXPECT_EQ(lengths, c.pieceLengths);
-    EXPECT_EQ(platform::win32::HasLongLine(c.text), c.pieceLengths.size() > 1);
-  }
 }
 
 // --- clipboard, requesters, message boxes ------------------------------------------------

@@ -55,6 +55,7 @@ struct TopWindow {
   WindowSpec spec;
   Colour background;
   HWND plainTips = nullptr;  // made on the first plain tooltip
+  HWND lastFocus = nullptr;  // the gadget that had the focus when the window was left
 };
 
 struct Gadget {
@@ -122,6 +123,7 @@ class Win32Platform final : public Platform, public MessageHandler {
   COLORREF WindowColour(const TopWindow& window) const;
   bool Colourise(const TopWindow& window, HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void DrawOwnerButton(const TopWindow& window, const DRAWITEMSTRUCT& item);
+  bool Reactivate(TopWindow& window, WPARAM wParam, LRESULT& result);
   bool PassToDialogManager(MSG& message);
   HWND DialogueOwner() const;
   std::vector<HWND> TopHandles() const;
@@ -160,7 +162,7 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
   // Messages that come before the record exists take the default paths.
   HWND handle = CreateTopWindow(spec, this);
   if (handle == nullptr) return false;
-  m_windows[spec.number] = TopWindow{handle, spec, Colour::SystemDefault(), nullptr};
+  m_windows[spec.number] = TopWindow{handle, spec, Colour::SystemDefault(), nullptr, nullptr};
   return true;
 }
 
@@ -255,6 +257,12 @@ bool Win32Platform::CreateGadget(const GadgetSpec& spec) {
     return false;
   }
   m_gadgetOfHandle[gadget.handle] = spec.number;
+  // The first gadget that takes the focus gets it, as in a dialogue.
+  HWND focus = GetFocus();
+  if ((focus == nullptr || focus == window->second.handle) && GetActiveWindow() == window->second.handle &&
+      (GetWindowLongPtrW(gadget.handle, GWL_STYLE) & WS_TABSTOP)) {
+    SetFocus(gadget.handle);
+  }
   m_gadgets[spec.number] = std::move(gadget);
   return true;
 }
@@ -500,6 +508,8 @@ bool Win32Platform::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
       result = 0;
       return true;
     }
+    case WM_ACTIVATE:
+      return Reactivate(*window, wParam, result);
     case DM_GETDEFID: {
       // Enter presses the focused button.
       const Gadget* focused = GadgetOf(GetFocus());
@@ -511,6 +521,25 @@ bool Win32Platform::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     default:
       return false;
   }
+}
+
+// A window left and activated again gives the focus back to the gadget
+// that had it, or to its first focusable gadget, as a dialogue does.
+bool Win32Platform::Reactivate(TopWindow& window, WPARAM wParam, LRESULT& result) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window.handle, focus)) window.lastFocus = focus;
+    return false;
+  }
+  if (HIWORD(wParam) != 0) return false;  // minimised
+  HWND target = window.lastFocus;
+  if (target == nullptr || !IsWindow(target) || !IsChild(window.handle, target)) {
+    target = GetNextDlgTabItem(window.handle, nullptr, FALSE);
+  }
+  if (target == nullptr) return false;
+  SetFocus(target);
+  result = 0;
+  return true;
 }
 
 // Tab, Shift+Tab, arrows, Space and mnemonics work as in a dialogue.
