@@ -33,7 +33,7 @@ std::optional<std::string> FindChosenLanguage(SettingsFile& settings) {
 void OpenOrCreate(SettingsFile& settings, const AppState& state, platform::Platform& platform) {
   if (settings.Open(state.SettingsPath)) return;
   if (CreateDefaultSettings(state.SettingsPath) && settings.Open(state.SettingsPath)) return;
-  platform.MessageBox(kAlertTitle, kAlertText, kAlertType);
+  platform.ShowMessageBox(kAlertTitle, kAlertText, kAlertType);
   EndProgram(platform);
 }
 
@@ -60,7 +60,7 @@ void LanguageCheck(AppState& state, platform::Platform& platform,
       }
       continue;
     }
-    platform.MessageBox(kClosedTitle, kClosedText, platform::kMbOk);
+    platform.ShowMessageBox(kClosedTitle, kClosedText, platform::kMbOk);
   }
 }
 

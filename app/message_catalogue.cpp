@@ -99,6 +99,18 @@ const std::array kWordings = {
     // The opening of the authorship line; the author and maker follow.
     Wording{&MessageCatalogue::MsgCredits, "Ce logiciel a été créé par ",
             "This software has been created by ", "Diese Software wurde entwickelt von "},
+    Wording{&MessageCatalogue::MsgNoVersionFile,
+            "Aucune information de version n'a été trouvée sur le serveur",
+            "No version information was found on the server",
+            "Auf dem Server wurde keine Versionsangabe gefunden"},
+    // Follows the saved message on a line of its own.
+    Wording{&MessageCatalogue::MsgSavedAsUtf8,
+            "\nLe texte contient des caractères que Windows-1252 ne peut pas représenter : "
+            "il a été enregistré en entier en UTF-8.",
+            "\nThe text holds characters that Windows-1252 cannot represent: "
+            "it was saved whole as UTF-8.",
+            "\nDer Text enthält Zeichen, die Windows-1252 nicht darstellen kann: "
+            "er wurde vollständig als UTF-8 gespeichert."},
 };
 
 // The opening of the thanks line of the credits.
@@ -145,6 +157,15 @@ MessageCatalogue FillCatalogue(const std::string& language, const std::string& v
                          catalogue.MsgFooter + "\r\n" + Pick(kThanks, column) + kThankedNames +
                          "\r\n" + contactsText;
   return catalogue;
+}
+
+std::string LanguageCode(const std::string& language) {
+  switch (ColumnOf(language)) {
+    case Column::French: return "fr";
+    case Column::German: return "de";
+    case Column::English: break;
+  }
+  return "en";
 }
 
 std::string MakeContactsText() {

@@ -47,9 +47,11 @@ inline constexpr const char* kDeutsch = "Deutsch";
   X(MsgPngPattern) \
   X(MsgSaveTextPattern) \
   X(MsgWhatsNew) \
-  X(MsgCredits)
+  X(MsgCredits) \
+  X(MsgNoVersionFile)  /* the server answered, but with no version */ \
+  X(MsgSavedAsUtf8)    /* added to the saved message of a text saved as UTF-8 */
 
-// All 33 texts, UTF-8.
+// All 35 texts, UTF-8.
 struct MessageCatalogue {
 #define LETTERLOOM_CATALOGUE_MEMBER(key) std::string key;
   LETTERLOOM_CATALOGUE_KEYS(LETTERLOOM_CATALOGUE_MEMBER)
@@ -65,6 +67,10 @@ const std::vector<std::pair<const char*, std::string MessageCatalogue::*>>& Cata
 // contactsText. An unknown language fills the English texts.
 MessageCatalogue FillCatalogue(const std::string& language, const std::string& versionString,
                                const std::string& contactsText);
+
+// The code of the language (kFrench, kEnglish, kDeutsch) for the
+// platform's own texts: "fr", "en" or "de"; "en" for any other.
+std::string LanguageCode(const std::string& language);
 
 // The contacts block of the credits, the same in every language.
 std::string MakeContactsText();

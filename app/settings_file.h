@@ -1,6 +1,7 @@
 // The settings file "prefs.lng": its reader and writer, and the last-folder memory.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,11 @@ namespace app {
 inline constexpr std::string_view kDefaultSettings =
     "[Fran\xE7" "ais]\r\nLNG = 0\r\n[English]\r\nLNG = 0\r\n[Deutsch]\r\nLNG = 0\r\n"
     "[LASTDIR]\r\nc:\\\r\nc:\\\r\n";
+
+// The largest settings file that is read: three language groups and two
+// folder paths take a few hundred bytes. A larger file is taken as damaged,
+// as an unreadable one is, and is not read.
+inline constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
 
 // Groups and keys the program uses (8-bit; the language groups are the
 // Windows-1252 forms of the language names).
@@ -44,8 +50,10 @@ class SettingsFile {
   SettingsFile& operator=(const SettingsFile&) = delete;
 
   // OpenSettings: reads the file (closing an open one first). True when it
-  // exists and could be read; otherwise false, and the path is kept so
-  // that a write followed by Close creates the file.
+  // exists and could be read; otherwise false (also for a file over
+  // kMaxSettingsBytes, which is not read), and the path is kept so that a
+  // write followed by Close creates the file. A pipe or device is read
+  // without waiting, and never rewritten.
   bool Open(const std::string& path);
   // SelectGroup, ReadSetting, WriteSetting: see SettingsDocument.
   bool SelectGroup(std::string_view name) { return m_document.SelectGroup(name); }
@@ -54,7 +62,9 @@ class SettingsFile {
   }
   void WriteSetting(std::string_view key, std::string_view value);
   // CloseSettings: rewrites the file atomically when something was written
-  // (a write-protected file is never changed) and releases everything.
+  // and releases everything. Never changed (Lost): a write-protected file,
+  // one that is no regular file, and one reached through a symbolic link
+  // that belongs to another user.
   CloseResult Close();
 
  private:
@@ -67,8 +77,9 @@ class SettingsFile {
   bool m_written = false;
 };
 
-// Writes kDefaultSettings at path, replacing an unreadable file of that
-// name unless it is write-protected; false when that fails.
+// Writes kDefaultSettings at path, replacing an unreadable or damaged file
+// of that name unless it may not be rewritten (as Close); false when that
+// fails.
 bool CreateDefaultSettings(const std::string& path);
 
 // The settings file's group name for a language name (UTF-8 to 8-bit).

@@ -58,7 +58,9 @@ SettingsContent ParseSettings(std::string_view bytes) {
   }
   while (!bytes.empty()) {
     const auto end = bytes.find_first_of(kLineBreaks);
-    const std::string_view line = SkipLeadingBlanks(bytes.substr(0, end));
+    std::string_view text = bytes.substr(0, end);
+    text = text.substr(0, text.find('\0'));  // a zero byte ends a text
+    const std::string_view line = SkipLeadingBlanks(text);
     if (!line.empty()) content.entries.push_back(ParseLine(line));
     if (end == std::string_view::npos) break;
     bytes.remove_prefix(end);

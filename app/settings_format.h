@@ -27,8 +27,10 @@ struct SettingsContent {
 };
 
 // Splits the file's bytes into entries: lines end at any run of CR and LF,
-// leading blanks are skipped and empty lines dropped; ";" starts a comment,
-// "[" a group (name up to "]"), anything else is a key line "key = value".
+// a zero byte ends the line's text (what follows it up to the line end is
+// dropped), leading blanks are skipped and empty lines dropped; ";" starts
+// a comment, "[" a group (name up to "]"), anything else is a key line
+// "key = value".
 SettingsContent ParseSettings(std::string_view bytes);
 
 // The file's bytes for `content`: in UTF-8 mode the byte-order mark and

@@ -19,12 +19,13 @@
 #include <QKeyEvent>
 
 #include "app/message_catalogue.h"
+#include "bench/forwarding_platform.h"
 #include "codec/encode_stream.h"
 #include "codec/image_loader.h"
 #include "jobs/image_to_text.h"
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
-#include "sysio/files.h"
+#include "sysio/replacement_file.h"
 #include "platform/qt/editor_widget.h"
 #include "platform/qt/qt_platform.h"
 #include "ui/result_window.h"
@@ -117,37 +118,14 @@ double KeyTime(platform::qt::LongLineEditor* editor, int key, const QString& tex
 
 // The Qt backend, with the PNG requester answered and the result window's
 // loop measured and then closed.
-class BenchPlatform final : public platform::Platform {
+class BenchPlatform final : public bench::ForwardingPlatform {
  public:
-  explicit BenchPlatform(platform::Platform& inner) : m_inner(inner) {}
+  using ForwardingPlatform::ForwardingPlatform;
 
   std::string answer;
   Clock::time_point shown;
   std::function<void()> inWindow;
 
-  bool OpenWindow(const platform::WindowSpec& spec) override { return m_inner.OpenWindow(spec); }
-  void CloseWindow(int window) override { m_inner.CloseWindow(window); }
-  bool IsWindowOpen(int window) const override { return m_inner.IsWindowOpen(window); }
-  void ShowWindowAgain(int window) override { m_inner.ShowWindowAgain(window); }
-  void SetWindowColour(int window, platform::Colour background) override { m_inner.SetWindowColour(window, background); }
-  bool CreateImage(int number, const platform::Pixmap& pixmap) override { return m_inner.CreateImage(number, pixmap); }
-  bool CreateGadget(const platform::GadgetSpec& spec) override { return m_inner.CreateGadget(spec); }
-  bool GadgetExists(int gadget) const override { return m_inner.GadgetExists(gadget); }
-  void SetGadgetText(int gadget, const std::string& text) override { m_inner.SetGadgetText(gadget, text); }
-  std::string GetGadgetText(int gadget) const override { return m_inner.GetGadgetText(gadget); }
-  void SetGadgetFont(int gadget, int font) override { m_inner.SetGadgetFont(gadget, font); }
-  void SetGadgetColours(int gadget, platform::Colour text, platform::Colour background) override {
-    m_inner.SetGadgetColours(gadget, text, background);
-  }
-  void SetGadgetHidden(int gadget, bool hidden) override { m_inner.SetGadgetHidden(gadget, hidden); }
-  void MoveGadget(int gadget, int x, int y, int width, int height) override {
-    m_inner.MoveGadget(gadget, x, y, width, height);
-  }
-  void SetGadgetToolTip(int gadget, const std::string& text) override { m_inner.SetGadgetToolTip(gadget, text); }
-  int AddBalloonTip(int window, int gadget, const std::string& text, int maxWidth) override {
-    return m_inner.AddBalloonTip(window, gadget, text, maxWidth);
-  }
-  bool LoadFont(int number, const platform::FontSpec& spec) override { return m_inner.LoadFont(number, spec); }
   platform::Event WaitEvent() override {
     // The loop's first wait: the window is built and its text set; let it
     // show and paint before the clock stops.
@@ -158,21 +136,6 @@ class BenchPlatform final : public platform::Platform {
     return {platform::EventKind::CloseRequest, ui::kResultWindow, -1};
   }
   std::string FileRequester(const platform::RequesterSpec&) override { return answer; }
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
-    return m_inner.MessageBox(title, text, type);
-  }
-  std::optional<std::string> GetClipboardText() override { return m_inner.GetClipboardText(); }
-  bool SetClipboardText(const std::string& text) override { return m_inner.SetClipboardText(text); }
-  void RunOnUiThread(std::function<void()> change) override { m_inner.RunOnUiThread(std::move(change)); }
-  bool StartThread(std::function<void()> work) override { return m_inner.StartThread(std::move(work)); }
-  void Delay(int milliseconds) override { m_inner.Delay(milliseconds); }
-  [[noreturn]] void EndProcess(int exitCode) override {
-    m_inner.EndProcess(exitCode);
-    std::abort();  // not reached: the backend ends the process
-  }
-
- private:
-  platform::Platform& m_inner;
 };
 
 struct Figures {

@@ -28,10 +28,12 @@ struct BmpHeader {
   std::uint32_t coloursUsed = 0;
 };
 
-bool ReadHeader(ByteSource& source, BmpHeader& header) {
+// Reads the headers: Loaded when they are whole and name a picture within
+// the loaders' limits, TooLarge when it is beyond them, else Failed.
+DecodeOutcome ReadHeader(ByteSource& source, BmpHeader& header) {
   std::array<std::uint8_t, kFileHeaderBytes + kInfoHeaderBytes> bytes{};
-  if (ReadBytes(source, bytes.data(), bytes.size()) != bytes.size()) return false;
-  if (bytes[0] != 'B' || bytes[1] != 'M') return false;
+  if (ReadBytes(source, bytes.data(), bytes.size()) != bytes.size()) return DecodeOutcome::Failed;
+  if (bytes[0] != 'B' || bytes[1] != 'M') return DecodeOutcome::Failed;
   const std::uint8_t* info = bytes.data() + kFileHeaderBytes;
   header.pixelOffset = ReadU32(bytes.data() + 10);
   header.infoBytes = ReadU32(info);
@@ -40,15 +42,15 @@ bool ReadHeader(ByteSource& source, BmpHeader& header) {
   header.bits = ReadU16(info + 14);
   header.compression = ReadU32(info + 16);
   header.coloursUsed = ReadU32(info + 32);
-  if (header.infoBytes < kInfoHeaderBytes || ReadU16(info + 12) != 1) return false;
-  if (width < 1 || width > kMaxImageSide || height == 0 || height < -kMaxImageSide ||
-      height > kMaxImageSide) {
-    return false;
-  }
+  if (header.infoBytes < kInfoHeaderBytes || ReadU16(info + 12) != 1) return DecodeOutcome::Failed;
+  if (width < 1 || height == 0) return DecodeOutcome::Failed;
+  // The magnitude of a negative height (top-down rows), INT32_MIN included.
+  const std::uint64_t rows = height < 0 ? std::uint64_t(-std::int64_t(height)) : std::uint64_t(height);
+  if (!WithinPictureBudget(std::uint64_t(width), rows)) return DecodeOutcome::TooLarge;
   header.width = width;
-  header.height = height < 0 ? -height : height;
+  header.height = static_cast<int>(rows);
   header.topDown = height < 0;
-  return true;
+  return DecodeOutcome::Loaded;
 }
 
 // True for the kinds we read: 24, 32 and 8 bits uncompressed, or 32 bits
@@ -108,12 +110,13 @@ void ConvertRow(const BmpHeader& header, const std::uint8_t* in, std::uint8_t* o
 
 DecodeOutcome ReadBmp(ByteSource& source, Image& image) {
   BmpHeader header;
-  if (!ReadHeader(source, header) || !Supported(source, header)) return DecodeOutcome::Failed;
+  const DecodeOutcome checked = ReadHeader(source, header);
+  if (checked != DecodeOutcome::Loaded) return checked;
+  if (!Supported(source, header)) return DecodeOutcome::Failed;
   std::array<std::uint8_t, kPaletteEntries * 4> palette{};
   if (header.bits == 8 && !ReadPalette(source, header, palette)) return DecodeOutcome::Failed;
-  if (!AllocateImage(image, header.width, header.height, header.bits)) {
-    return DecodeOutcome::Failed;
-  }
+  const DecodeOutcome made = AllocateImage(image, header.width, header.height, header.bits);
+  if (made != DecodeOutcome::Loaded) return made;
   const std::size_t stride = (std::size_t(header.width) * std::size_t(header.bits) + 31) / 32 * 4;
   std::vector<std::uint8_t> row(stride);
   if (!SeekTo(source, header.pixelOffset)) return DecodeOutcome::Failed;

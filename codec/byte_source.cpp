@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "sysio/files.h"
+
 namespace codec {
 
 std::size_t ReadBytes(ByteSource& source, void* out, std::size_t count) {
@@ -23,6 +25,15 @@ bool SeekTo(ByteSource& source, std::uint64_t offset) {
   if (offset > source.size) return false;
   source.position = static_cast<std::size_t>(offset);
   return true;
+}
+
+std::optional<std::uint64_t> BytesLeft(ByteSource& source) {
+  if (source.file == nullptr) return source.position < source.size ? source.size - source.position : 0;
+  const std::optional<std::uint64_t> size = sysio::RegularFileSize(source.file);
+  const long position = std::ftell(source.file);
+  if (!size || position < 0) return std::nullopt;
+  const auto at = static_cast<std::uint64_t>(position);
+  return at < *size ? *size - at : 0;
 }
 
 }  // namespace codec

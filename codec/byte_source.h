@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 namespace codec {
 
@@ -24,5 +25,9 @@ std::size_t ReadBytes(ByteSource& source, void* out, std::size_t count);
 // Moves the read position to `offset` bytes from the start; false when the
 // source cannot go there (beyond a block's end, or a file that cannot seek).
 bool SeekTo(ByteSource& source, std::uint64_t offset);
+
+// How many bytes lie between the read position and the end of the data, or
+// nothing when that cannot be told (a file that is not a regular file).
+std::optional<std::uint64_t> BytesLeft(ByteSource& source);
 
 }  // namespace codec

@@ -44,7 +44,8 @@ DecodeOutcome ReadIcon(ByteSource& source, Image& image) {
   int depth = ReadU16(entry + 6);
   if (depth == 0) depth = EmbeddedDepth(source, ReadU32(entry + 12));
   if (depth == 0) return DecodeOutcome::Declined;
-  if (!AllocateImage(image, width, height, depth)) return DecodeOutcome::Failed;
+  const DecodeOutcome made = AllocateImage(image, width, height, depth);
+  if (made != DecodeOutcome::Loaded) return made;
   image.drawable = false;
   return DecodeOutcome::Loaded;
 }

@@ -1,7 +1,8 @@
-// The numbered image store: creation, replacement and the drawing state.
+// Pixel storage and the numbered image store: creation, replacement and the drawing state.
 #include "codec/image_buffer.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -10,22 +11,80 @@
 namespace codec {
 
 namespace {
+
 constexpr std::uint8_t kOpaque = 255;
 constexpr std::size_t kAlphaOffset = 3;
-}  // namespace
 
-void* AllocatePixelBytes(std::size_t bytes) {
-  if (!StorageStartsZeroed(bytes)) return std::malloc(bytes == 0 ? 1 : bytes);
-  return sysio::MapZeroedPages(bytes);
+// A block of `bytes` (at least 1): from the heap, or mapped pages that read
+// as 0 for a large one. nullptr when memory fails.
+std::uint8_t* AllocateBlock(std::size_t bytes) {
+  void* p = StorageStartsZeroed(bytes) ? sysio::MapZeroedPages(bytes)
+                                       : std::malloc(bytes == 0 ? 1 : bytes);
+  return static_cast<std::uint8_t*>(p);
 }
 
-void FreePixelBytes(void* p, std::size_t bytes) noexcept {
+void FreeBlock(std::uint8_t* p, std::size_t bytes) noexcept {
   if (p == nullptr) return;
   if (StorageStartsZeroed(bytes)) {
     sysio::UnmapPages(p, bytes);
   } else {
     std::free(p);
   }
+}
+
+}  // namespace
+
+PixelBytes::PixelBytes(const PixelBytes& other) {
+  if (other.m_size == 0) return;
+  reserve(other.m_size);
+  std::memcpy(m_data, other.m_data, other.m_size);
+  m_size = other.m_size;
+}
+
+PixelBytes& PixelBytes::operator=(const PixelBytes& other) {
+  if (this != &other) {
+    PixelBytes copy(other);
+    Swap(copy);
+  }
+  return *this;
+}
+
+PixelBytes& PixelBytes::operator=(PixelBytes&& other) noexcept {
+  PixelBytes taken(std::move(other));
+  Swap(taken);
+  return *this;
+}
+
+PixelBytes::~PixelBytes() { FreeBlock(m_data, m_capacity); }
+
+void PixelBytes::Swap(PixelBytes& other) noexcept {
+  std::swap(m_data, other.m_data);
+  std::swap(m_size, other.m_size);
+  std::swap(m_capacity, other.m_capacity);
+}
+
+void PixelBytes::reserve(std::size_t bytes) {
+  if (bytes <= m_capacity) return;
+  std::uint8_t* block = AllocateBlock(bytes);
+  if (block == nullptr) throw std::bad_alloc();
+  if (m_size != 0) std::memcpy(block, m_data, m_size);
+  FreeBlock(m_data, m_capacity);
+  m_data = block;
+  m_capacity = bytes;
+}
+
+void PixelBytes::resize(std::size_t bytes) {
+  if (bytes > m_capacity) reserve(bytes);
+  m_size = bytes;
+}
+
+void PixelBytes::assign(std::size_t bytes, std::uint8_t value) {
+  resize(bytes);
+  if (bytes != 0) std::memset(m_data, value, bytes);
+}
+
+bool operator==(const PixelBytes& a, const PixelBytes& b) {
+  return a.m_size == b.m_size && (a.m_size == 0 || std::memcmp(a.m_data, b.m_data, a.m_size) == 0);
 }
 
 std::size_t ImageBytes(int width, int height) {
@@ -110,6 +169,7 @@ bool ImageStore::StartDrawing(int number) {
   Image& image = *it->second;
   if (image.pixels.size() != ImageBytes(image.width, image.height)) return false;
   if (image.depth < 24) image.depth = 24;  // the 24-bit copy: pixels are already widened
+  image.filledRows = image.height;          // drawing may set any row
   m_drawing = &image;
   m_base = image.pixels.data();
   m_rowPixels = static_cast<std::size_t>(image.width);

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <new>
-#include <utility>
 #include <vector>
 
 #include "codec/pixel_stream.h"
@@ -19,43 +17,61 @@ inline constexpr int kMaxImageSide = 32767;
 enum class DrawMode : int { Default = 0, AlphaChannel = 8 };
 
 // Pixel storage that a resize leaves unset, so that a loader which writes
-// every byte costs no clearing pass. Small blocks come from the heap (fast
-// reuse between loads) and hold whatever was there; blocks of
-// kLazyZeroBytes or more are mapped from the system and read as 0 untouched,
-// so the rows that a short or hostile file claims but never delivers cost no
-// memory (the kernel backs a page only when it is written).
+// every byte costs no clearing pass (nor, in an unoptimised build, a loop
+// over every byte). Small blocks come from the heap (fast reuse between
+// loads) and hold whatever was there; blocks of kLazyZeroBytes or more are
+// mapped from the system and read as 0 untouched, so the rows that a short
+// or hostile file claims but never delivers cost no memory (the kernel
+// backs a page only when it is written).
 inline constexpr std::size_t kLazyZeroBytes = std::size_t(64) << 20;
 inline bool StorageStartsZeroed(std::size_t bytes) { return bytes >= kLazyZeroBytes; }
-void* AllocatePixelBytes(std::size_t bytes);
-void FreePixelBytes(void* p, std::size_t bytes) noexcept;
 
-template <class T>
-struct PixelAllocator {
-  using value_type = T;
-  PixelAllocator() = default;
-  template <class U>
-  PixelAllocator(const PixelAllocator<U>&) noexcept {}
-  T* allocate(std::size_t n) {
-    if (n > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
-    void* p = AllocatePixelBytes(n * sizeof(T));
-    if (p == nullptr) throw std::bad_alloc();
-    return static_cast<T*>(p);
-  }
-  void deallocate(T* p, std::size_t n) noexcept { FreePixelBytes(p, n * sizeof(T)); }
-  template <class U>
-  void construct(U* p) noexcept {
-    ::new (static_cast<void*>(p)) U;
-  }
-  template <class U, class... Args>
-  void construct(U* p, Args&&... args) {
-    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-  }
-  template <class U>
-  friend bool operator==(const PixelAllocator&, const PixelAllocator<U>&) noexcept {
-    return true;
-  }
+// A byte block with the part of std::vector's interface the codec uses.
+// Growing it (reserve, resize) throws std::bad_alloc when memory fails and
+// then leaves it as it was.
+class PixelBytes {
+ public:
+  using value_type = std::uint8_t;
+  using iterator = std::uint8_t*;
+  using const_iterator = const std::uint8_t*;
+
+  PixelBytes() = default;
+  PixelBytes(const PixelBytes& other);
+  PixelBytes(PixelBytes&& other) noexcept { Swap(other); }
+  PixelBytes& operator=(const PixelBytes& other);
+  PixelBytes& operator=(PixelBytes&& other) noexcept;
+  ~PixelBytes();
+
+  std::size_t size() const { return m_size; }
+  std::size_t capacity() const { return m_capacity; }
+  bool empty() const { return m_size == 0; }
+  std::uint8_t* data() { return m_data; }
+  const std::uint8_t* data() const { return m_data; }
+  iterator begin() { return m_data; }
+  iterator end() { return m_data + m_size; }
+  const_iterator begin() const { return m_data; }
+  const_iterator end() const { return m_data + m_size; }
+  std::uint8_t& operator[](std::size_t i) { return m_data[i]; }
+  std::uint8_t operator[](std::size_t i) const { return m_data[i]; }
+
+  // Room for `bytes` in all; the content stays.
+  void reserve(std::size_t bytes);
+  // The size becomes `bytes`; bytes beyond the old size are unset (0 in
+  // storage that starts zeroed and was never written).
+  void resize(std::size_t bytes);
+  // `bytes` bytes, each `value`.
+  void assign(std::size_t bytes, std::uint8_t value);
+  void clear() { m_size = 0; }
+
+  friend bool operator==(const PixelBytes& a, const PixelBytes& b);
+
+ private:
+  void Swap(PixelBytes& other) noexcept;
+
+  std::uint8_t* m_data = nullptr;
+  std::size_t m_size = 0;
+  std::size_t m_capacity = 0;
 };
-using PixelBytes = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
 
 // One image: W x H pixels of 24 or 32 bits (8 for a palette bitmap until
 // drawing widens it). `pixels` holds W * H * 4 bytes, rows top-down, each
@@ -66,6 +82,10 @@ struct Image {
   int height = 0;
   int depth = 32;          // 24: no alpha channel (reads as 0); 32: R, G, B, A
   bool drawable = true;    // false for icons: drawing on them cannot begin
+  // The rows from the top that may hold something: a loader whose data
+  // ended early sets it, and every byte below it is 0, so a reader may stop
+  // there. At least the height unless a loader lowered it.
+  int filledRows = kMaxImageSide;
   PixelBytes pixels;
 };
 

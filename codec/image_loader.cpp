@@ -46,6 +46,8 @@ Result<Image> Load(ByteSource& source) {
     case DecodeOutcome::Loaded: return Result<Image>::Of(std::move(image));
     case DecodeOutcome::Declined: return Result<Image>::Failure(Error::NotAPicture);
     case DecodeOutcome::Unreadable: return Result<Image>::Failure(Error::CannotRead);
+    case DecodeOutcome::TooLarge: return Result<Image>::Failure(Error::TooLarge);
+    case DecodeOutcome::OutOfMemory: return Result<Image>::Failure(Error::OutOfMemory);
     case DecodeOutcome::Failed: break;
   }
   return Result<Image>::Failure(Error::Damaged);
@@ -53,10 +55,17 @@ Result<Image> Load(ByteSource& source) {
 
 }  // namespace
 
-bool AllocateImage(Image& image, int width, int height, int depth, std::size_t slack,
-                   bool cleared) {
+bool WithinPictureBudget(std::uint64_t width, std::uint64_t height) {
+  return width <= kMaxImageSide && height <= kMaxImageSide && width * height <= kMaxPicturePixels;
+}
+
+DecodeOutcome AllocateImage(Image& image, int width, int height, int depth, std::size_t slack,
+                            bool cleared) {
+  if (width < 1 || height < 1) return DecodeOutcome::Failed;
+  if (!WithinPictureBudget(std::uint64_t(width), std::uint64_t(height))) {
+    return DecodeOutcome::TooLarge;
+  }
   const std::size_t bytes = ImageBytes(width, height);
-  if (bytes == 0) return false;
   image.width = width;
   image.height = height;
   image.depth = depth;
@@ -65,14 +74,14 @@ bool AllocateImage(Image& image, int width, int height, int depth, std::size_t s
     image.pixels = PixelBytes();
     image.pixels.reserve(bytes + slack);
     image.pixels.resize(bytes);
-    if (cleared && !StorageStartsZeroed(image.pixels.capacity())) {
-      std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t{0});
-    }
   } catch (const std::bad_alloc&) {
-    image.pixels = {};
-    return false;
+    image = Image{};
+    return DecodeOutcome::OutOfMemory;
   }
-  return true;
+  if (cleared && !StorageStartsZeroed(image.pixels.capacity())) {
+    std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t{0});
+  }
+  return DecodeOutcome::Loaded;
 }
 
 Result<Image> LoadImageFile(const std::string& path) {

@@ -14,15 +14,22 @@ namespace {
 constexpr std::uint8_t kJpegStart0 = 0xFF;
 constexpr std::uint8_t kJpegStart1 = 0xD8;
 constexpr int kRgbComponents = 3;
-// libjpeg's own working memory (a progressive picture keeps all its
-// coefficients); beyond this the decode fails instead of growing.
-constexpr long kMaxDecoderMemory = 512L * 1024 * 1024;
+// libjpeg's own working memory. A picture of several scans keeps all its
+// coefficients, 2 bytes a sample: 3 bytes a pixel with the usual halved
+// colour planes, so a picture at the budget fits with room for the rest.
+// Beyond this the decode fails as out of memory instead of growing.
+constexpr long kMaxDecoderMemory = long(kMaxPicturePixels) * 3 + (16L << 20);
+// Scans a picture may have: common encoders write up to about a dozen.
+// Each scan walks every block of the picture even when its data is a few
+// bytes, so a file of thousands of empty scans would cost that many walks.
+constexpr int kMaxScans = 64;
 
 // libjpeg's errors leave by longjmp to `jump`; its messages go nowhere.
 struct JpegError {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
-  bool dataEnded;  // libjpeg warned that the data ended early
+  bool dataEnded;   // libjpeg warned that the data ran out or hit a marker
+  int failure;      // the message code of the error that ended the decode
 };
 
 // The decoder's state between its steps; a plain struct (see ReadPng).
@@ -30,17 +37,28 @@ struct JpegReader {
   jpeg_decompress_struct info;
   JpegError error;
   bool created = false;
+  JDIMENSION rowsCopied = 0;  // rows of the image that hold decoded pixels
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr common) {
-  std::longjmp(reinterpret_cast<JpegError*>(common->err)->jump, 1);
+  auto* error = reinterpret_cast<JpegError*>(common->err);
+  error->failure = error->manager.msg_code;
+  std::longjmp(error->jump, 1);
 }
 void QuietMessage(j_common_ptr) {}
-// Warnings are not shown; the one for data that ended early is noted, so
-// that the decode keeps the rows read so far instead of making up the rest.
+// Warnings are not shown; the two that say the data ran out (libjpeg then
+// makes up the rest of the picture) or hit a marker in the middle of a
+// scan (it pads the scan with nothing) are noted, so that the decode ends
+// there and keeps what arrived instead of making up every remaining row.
 void NoteEmit(j_common_ptr common, int level) {
   auto* error = reinterpret_cast<JpegError*>(common->err);
-  if (level < 0 && error->manager.msg_code == JWRN_JPEG_EOF) error->dataEnded = true;
+  const int code = error->manager.msg_code;
+  if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) error->dataEnded = true;
+}
+
+bool OutOfMemory(const JpegReader& reader) {
+  return reader.error.failure == JERR_OUT_OF_MEMORY ||
+         reader.error.failure == JERR_NO_BACKING_STORE;
 }
 
 bool StartsAsJpeg(ByteSource& source) {
@@ -51,13 +69,13 @@ bool StartsAsJpeg(ByteSource& source) {
 }
 
 // The check: header and output size. No C++ object with a destructor lives
-// here or in ReadJpegRows: libjpeg leaves them by longjmp.
-bool CheckJpeg(JpegReader& reader, ByteSource& source) {
+// here or in the row readers: libjpeg leaves them by longjmp.
+DecodeOutcome CheckJpeg(JpegReader& reader, ByteSource& source) {
   reader.info.err = jpeg_std_error(&reader.error.manager);
   reader.error.manager.error_exit = ErrorExit;
   reader.error.manager.output_message = QuietMessage;
   reader.error.manager.emit_message = NoteEmit;
-  if (setjmp(reader.error.jump)) return false;
+  if (setjmp(reader.error.jump)) return DecodeOutcome::Declined;
   jpeg_create_decompress(&reader.info);
   reader.created = true;
   reader.info.mem->max_memory_to_use = kMaxDecoderMemory;
@@ -69,22 +87,20 @@ bool CheckJpeg(JpegReader& reader, ByteSource& source) {
   jpeg_read_header(&reader.info, TRUE);
   reader.info.out_color_space = JCS_RGB;
   jpeg_calc_output_dimensions(&reader.info);
-  return reader.info.output_width >= 1 && reader.info.output_width <= kMaxImageSide &&
-         reader.info.output_height >= 1 && reader.info.output_height <= kMaxImageSide &&
-         reader.info.output_components == kRgbComponents;
+  const JDIMENSION width = reader.info.output_width, height = reader.info.output_height;
+  if (width < 1 || height < 1 || reader.info.output_components != kRgbComponents) {
+    return DecodeOutcome::Declined;
+  }
+  return WithinPictureBudget(width, height) ? DecodeOutcome::Loaded : DecodeOutcome::TooLarge;
 }
 
-// The decode: each scanline widened to R, G, B, 0 in its row.
-bool ReadJpegRows(JpegReader& reader, std::uint8_t* pixels) {
-  if (setjmp(reader.error.jump)) return false;
-  jpeg_start_decompress(&reader.info);
-  // A progressive picture has read all its data by now: rows made from what
-  // arrived are real rows. Only a break met while rows are read ends them.
-  reader.error.dataEnded = false;
+// Moves the scanlines to the rows of `pixels` (R, G, B, 0) until `rows`
+// are done or the data ends; false when it ended.
+bool CopyScanlines(JpegReader& reader, std::uint8_t* pixels, JDIMENSION rows) {
   const JDIMENSION width = reader.info.output_width;
   JSAMPARRAY line = (*reader.info.mem->alloc_sarray)(
       reinterpret_cast<j_common_ptr>(&reader.info), JPOOL_IMAGE, width * kRgbComponents, 1);
-  while (reader.info.output_scanline < reader.info.output_height) {
+  while (reader.info.output_scanline < rows) {
     std::uint8_t* row = pixels + std::size_t(reader.info.output_scanline) * width * 4;
     if (jpeg_read_scanlines(&reader.info, line, 1) != 1 || reader.error.dataEnded) return false;
     for (JDIMENSION x = 0; x < width; ++x) {
@@ -92,7 +108,51 @@ bool ReadJpegRows(JpegReader& reader, std::uint8_t* pixels) {
       row[x * 4 + 1] = line[0][x * 3 + 1];
       row[x * 4 + 2] = line[0][x * 3 + 2];
     }
+    reader.rowsCopied = reader.info.output_scanline;
   }
+  return true;
+}
+
+// One scan: rows are made as the data arrives, and end where it breaks.
+bool ReadSingleScan(JpegReader& reader, std::uint8_t* pixels) {
+  if (setjmp(reader.error.jump)) return false;
+  jpeg_start_decompress(&reader.info);
+  if (!CopyScanlines(reader, pixels, reader.info.output_height)) return false;
+  jpeg_finish_decompress(&reader.info);
+  return true;
+}
+
+// Several scans (a progressive picture): all the data is read into the
+// coefficients first, scan by scan, until it ends, breaks or holds too many
+// scans; then the rows are made from what arrived. When the break came in
+// the first scan, the rows it never reached have no data at all and stay 0.
+bool ReadScans(JpegReader& reader, std::uint8_t* pixels) {
+  if (setjmp(reader.error.jump)) return false;
+  reader.info.buffered_image = TRUE;
+  jpeg_start_decompress(&reader.info);
+  int status = JPEG_SUSPENDED;
+  do {
+    status = jpeg_consume_input(&reader.info);
+  } while (status != JPEG_REACHED_EOI && status != JPEG_SUSPENDED && !reader.error.dataEnded &&
+           reader.info.input_scan_number <= kMaxScans);
+  const bool whole = status == JPEG_REACHED_EOI;
+  const int scan = reader.info.input_scan_number;
+  JDIMENSION rows = reader.info.output_height;
+  if (!whole && scan <= 1) {
+    // The row of blocks the break came in is made up past it: left out.
+    const JDIMENSION blockRows = reader.info.input_iMCU_row > 0 ? reader.info.input_iMCU_row - 1 : 0;
+    const JDIMENSION reached = blockRows * JDIMENSION(reader.info.max_v_samp_factor) *
+                               JDIMENSION(reader.info.min_DCT_scaled_size);
+    if (reached < rows) rows = reached;
+  }
+  // A later scan that broke off is shown as far as it came, on top of the
+  // scans before it, without reading on (which showing it as the last scan
+  // would do).
+  reader.error.dataEnded = false;
+  jpeg_start_output(&reader.info, whole || scan <= 1 ? scan : scan - 1);
+  const bool copied = CopyScanlines(reader, pixels, rows);
+  if (!whole || !copied) return false;
+  jpeg_finish_output(&reader.info);
   jpeg_finish_decompress(&reader.info);
   return true;
 }
@@ -102,14 +162,23 @@ bool ReadJpegRows(JpegReader& reader, std::uint8_t* pixels) {
 DecodeOutcome ReadJpeg(ByteSource& source, Image& image) {
   if (!StartsAsJpeg(source)) return DecodeOutcome::Declined;
   JpegReader reader{};
-  DecodeOutcome outcome = DecodeOutcome::Declined;
-  if (CheckJpeg(reader, source)) {
+  DecodeOutcome outcome = CheckJpeg(reader, source);
+  if (outcome == DecodeOutcome::Loaded) {
     const int width = static_cast<int>(reader.info.output_width);
     const int height = static_cast<int>(reader.info.output_height);
-    outcome = DecodeOutcome::Failed;
-    if (AllocateImage(image, width, height, 24)) {
-      ReadJpegRows(reader, image.pixels.data());  // a partial image is kept all the same
-      outcome = DecodeOutcome::Loaded;
+    outcome = AllocateImage(image, width, height, 24);
+  }
+  if (outcome == DecodeOutcome::Loaded) {
+    const bool scans = jpeg_has_multiple_scans(&reader.info);
+    std::uint8_t* pixels = image.pixels.data();
+    // A partial image is kept all the same, its rows after the break 0; a
+    // decoder out of memory made none.
+    if (!(scans ? ReadScans(reader, pixels) : ReadSingleScan(reader, pixels))) {
+      image.filledRows = static_cast<int>(reader.rowsCopied);
+      if (OutOfMemory(reader)) {
+        image = Image{};
+        outcome = DecodeOutcome::OutOfMemory;
+      }
     }
   }
   if (reader.created) jpeg_destroy_decompress(&reader.info);

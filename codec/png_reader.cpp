@@ -4,10 +4,15 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "codec/image_decoders.h"
@@ -17,20 +22,68 @@ namespace codec {
 namespace {
 
 constexpr std::size_t kSignatureBytes = 8;
-// Largest single chunk libpng may allocate for (a text, a profile): a bound
-// on what a hostile file can make us hold.
-constexpr png_alloc_size_t kPngChunkMemoryLimit = 8'000'000;
+// The reader keeps no ancillary chunk but tRNS (PLTE and tRNS are read into
+// libpng's own fixed tables); every other one is skipped unread. Should a
+// libpng build read one all the same, no single chunk may take more than
+// this, and no more than kPngChunkCacheMax of them are kept.
+constexpr png_alloc_size_t kPngChunkMemoryLimit = 1 << 20;
+constexpr png_uint_32 kPngChunkCacheMax = 16;
+// All the memory libpng takes for one picture: two rows of the widest one
+// (32767 pixels of 16-bit RGBA, 256 KiB each), zlib's window and its own
+// structures need under 1 MiB; beyond this its allocations fail.
+constexpr std::size_t kPngMemoryLimit = std::size_t(16) << 20;
+// Every size the format can state reaches our own check, which refuses
+// what is over the budget as too large rather than as no picture at all.
+constexpr png_uint_32 kPngLargestSide = PNG_UINT_31_MAX;
+
+// libpng's allocations, counted against kPngMemoryLimit. Each block starts
+// with its size, kept in a header that keeps the rest aligned.
+struct PngMemory {
+  std::size_t used = 0;
+  bool refused = false;  // an allocation was over the limit or failed
+};
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp CountedMalloc(png_structp png, png_alloc_size_t size) {
+  auto* memory = static_cast<PngMemory*>(png_get_mem_ptr(png));
+  if (size > kPngMemoryLimit - memory->used) {
+    memory->refused = true;
+    return nullptr;
+  }
+  auto* block = static_cast<std::uint8_t*>(std::malloc(kBlockHeader + size));
+  if (block == nullptr) {
+    memory->refused = true;
+    return nullptr;
+  }
+  std::memcpy(block, &size, sizeof size);
+  memory->used += size;
+  return block + kBlockHeader;
+}
+
+void CountedFree(png_structp png, png_voidp p) {
+  if (p == nullptr) return;
+  auto* block = static_cast<std::uint8_t*>(p) - kBlockHeader;
+  png_alloc_size_t size = 0;
+  std::memcpy(&size, block, sizeof size);
+  static_cast<PngMemory*>(png_get_mem_ptr(png))->used -= size;
+  std::free(block);
+}
+
+enum class PngCheck { Accepted, Declined, TooLarge, OutOfMemory };
 
 // The decoder's state between its steps. A plain struct: the setjmp
 // functions below may be left by longjmp.
 struct PngReader {
   png_structp png = nullptr;
   png_infop info = nullptr;
+  PngMemory memory;
   int width = 0;
   int height = 0;
   int depth = 0;
   int passes = 1;
   bool plain = false;  // 8-bit RGBA, not interlaced: rows are the buffer's bytes as they are
+  int pass = 0;        // how far ReadPngRows came: the pass and the rows done in it
+  int rowsDone = 0;
 };
 
 void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -57,24 +110,44 @@ void RequestTransforms(png_structp png, png_infop info) {
   if (!alpha) png_set_filler(png, 0, PNG_FILLER_AFTER);
 }
 
-// The check: signature, header, transforms. False (decline) on anything
-// libpng refuses. No C++ object with a destructor lives here.
-bool CheckPng(PngReader& reader, ByteSource& source) {
+// Limits what a file can make libpng hold: no chunk it does not need is
+// kept, and all its memory is counted.
+void LimitLibpng(png_structp png) {
+  png_set_user_limits(png, kPngLargestSide, kPngLargestSide);
+  png_set_chunk_malloc_max(png, kPngChunkMemoryLimit);
+  png_set_chunk_cache_max(png, kPngChunkCacheMax);
+  // Every chunk libpng does not know, and every ancillary one it knows but
+  // tRNS (text, profiles, palettes of suggestions...), is skipped unread.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+}
+
+// The check: signature, header, size, transforms. Declined on anything
+// libpng refuses; TooLarge for a picture over the budget, found before
+// libpng takes any memory for its rows. No C++ object with a destructor
+// lives here.
+PngCheck CheckPng(PngReader& reader, ByteSource& source) {
   png_byte signature[kSignatureBytes];
   if (ReadBytes(source, signature, kSignatureBytes) != kSignatureBytes ||
       png_sig_cmp(signature, 0, kSignatureBytes) != 0) {
-    return false;
+    return PngCheck::Declined;
   }
-  reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
-  if (reader.png == nullptr) return false;
+  reader.memory = PngMemory{};
+  reader.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning,
+                                        &reader.memory, CountedMalloc, CountedFree);
+  if (reader.png == nullptr) return PngCheck::OutOfMemory;
   reader.info = png_create_info_struct(reader.png);
-  if (reader.info == nullptr) return false;
-  if (setjmp(png_jmpbuf(reader.png))) return false;
-  png_set_user_limits(reader.png, kMaxImageSide, kMaxImageSide);
-  png_set_chunk_malloc_max(reader.png, kPngChunkMemoryLimit);
+  if (reader.info == nullptr) return PngCheck::OutOfMemory;
+  if (setjmp(png_jmpbuf(reader.png))) {
+    return reader.memory.refused ? PngCheck::OutOfMemory : PngCheck::Declined;
+  }
+  LimitLibpng(reader.png);
   png_set_read_fn(reader.png, &source, ReadFromSource);
   png_set_sig_bytes(reader.png, static_cast<int>(kSignatureBytes));
   png_read_info(reader.png, reader.info);
+  if (!WithinPictureBudget(png_get_image_width(reader.png, reader.info),
+                           png_get_image_height(reader.png, reader.info))) {
+    return PngCheck::TooLarge;
+  }
   reader.plain = png_get_color_type(reader.png, reader.info) == PNG_COLOR_TYPE_RGB_ALPHA &&
                  png_get_bit_depth(reader.png, reader.info) == 8 &&
                  png_get_interlace_type(reader.png, reader.info) == PNG_INTERLACE_NONE;
@@ -83,14 +156,13 @@ bool CheckPng(PngReader& reader, ByteSource& source) {
   png_read_update_info(reader.png, reader.info);
   const png_uint_32 width = png_get_image_width(reader.png, reader.info);
   const png_uint_32 height = png_get_image_height(reader.png, reader.info);
-  if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide ||
-      png_get_rowbytes(reader.png, reader.info) != std::size_t(width) * 4) {
-    return false;
+  if (width == 0 || height == 0 || png_get_rowbytes(reader.png, reader.info) != std::size_t(width) * 4) {
+    return PngCheck::Declined;
   }
   reader.width = static_cast<int>(width);
   reader.height = static_cast<int>(height);
   reader.depth = png_get_color_type(reader.png, reader.info) == PNG_COLOR_TYPE_RGB ? 24 : 32;
-  return true;
+  return PngCheck::Accepted;
 }
 
 // The decode: rows straight into the buffer, every pass over every row
@@ -99,9 +171,11 @@ bool CheckPng(PngReader& reader, ByteSource& source) {
 bool ReadPngRows(PngReader& reader, std::uint8_t* pixels) {
   if (setjmp(png_jmpbuf(reader.png))) return false;
   const std::size_t rowBytes = static_cast<std::size_t>(reader.width) * 4;
-  for (int pass = 0; pass < reader.passes; ++pass) {
+  for (reader.pass = 0; reader.pass < reader.passes; ++reader.pass) {
     std::uint8_t* row = pixels;
-    for (int y = 0; y < reader.height; ++y, row += rowBytes) png_read_row(reader.png, row, nullptr);
+    for (reader.rowsDone = 0; reader.rowsDone < reader.height; ++reader.rowsDone, row += rowBytes) {
+      png_read_row(reader.png, row, nullptr);
+    }
   }
   return true;
 }
@@ -110,10 +184,10 @@ void ReleasePng(PngReader& reader) {
   if (reader.png != nullptr) png_destroy_read_struct(&reader.png, &reader.info, nullptr);
 }
 
-bool OpenWithLibpng(PngReader& reader, ByteSource& source) {
-  if (CheckPng(reader, source)) return true;
-  ReleasePng(reader);
-  return false;
+PngCheck OpenWithLibpng(PngReader& reader, ByteSource& source) {
+  const PngCheck check = CheckPng(reader, source);
+  if (check != PngCheck::Accepted) ReleasePng(reader);
+  return check;
 }
 
 // The direct path for plain files, the kind WritePng makes. libpng inflates
@@ -314,24 +388,53 @@ PlainRead ReadPlainRows(ByteSource& source, Image& image) {
   return PlainRead::Done;
 }
 
+// Deflate makes at most 1032 bytes of every byte it reads (258-byte
+// copies coded in 2 bits).
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// The most rows of `scanlineBytes` each that the image data left in the
+// source can fill, at most `height`. The rows below stay 0 whatever the
+// data holds, so a small file claiming a large picture leaves the reader of
+// the image nothing to walk there.
+int RowsTheDataCanFill(ByteSource& source, std::size_t scanlineBytes, int height) {
+  const std::optional<std::uint64_t> left = BytesLeft(source);
+  if (!left || *left > std::numeric_limits<std::uint64_t>::max() / kMaxInflateRatio) return height;
+  const std::uint64_t rows = *left * kMaxInflateRatio / scanlineBytes + 1;
+  return rows < std::uint64_t(height) ? static_cast<int>(rows) : height;
+}
+
 }  // namespace
 
 DecodeOutcome ReadPng(ByteSource& source, Image& image) {
   PngReader reader;
-  if (!OpenWithLibpng(reader, source)) return DecodeOutcome::Declined;
+  switch (OpenWithLibpng(reader, source)) {
+    case PngCheck::Accepted: break;
+    case PngCheck::Declined: return DecodeOutcome::Declined;
+    case PngCheck::TooLarge: return DecodeOutcome::TooLarge;
+    case PngCheck::OutOfMemory: return DecodeOutcome::OutOfMemory;
+  }
   const std::size_t slack = reader.plain ? static_cast<std::size_t>(reader.height) : 0;
   // The direct path writes or clears every byte itself.
-  if (!AllocateImage(image, reader.width, reader.height, reader.depth, slack, !reader.plain)) {
+  const DecodeOutcome made =
+      AllocateImage(image, reader.width, reader.height, reader.depth, slack, !reader.plain);
+  if (made != DecodeOutcome::Loaded) {
     ReleasePng(reader);
-    return DecodeOutcome::Failed;
+    return made;
   }
   if (reader.plain) {
+    image.filledRows = RowsTheDataCanFill(source, std::size_t(reader.width) * 4 + 1, reader.height);
     ReleasePng(reader);  // libpng has checked the header; the rows need no transform
     if (ReadPlainRows(source, image) != PlainRead::NeedsLibpng) return DecodeOutcome::Loaded;
     std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t{0});
-    if (!SeekTo(source, 0) || !OpenWithLibpng(reader, source)) return DecodeOutcome::Loaded;
+    if (!SeekTo(source, 0) || OpenWithLibpng(reader, source) != PngCheck::Accepted) {
+      return DecodeOutcome::Loaded;
+    }
   }
-  ReadPngRows(reader, image.pixels.data());  // a partial image is kept all the same
+  // A partial image is kept all the same; when the data broke in the first
+  // pass, the rows after the break hold nothing.
+  if (!ReadPngRows(reader, image.pixels.data()) && reader.pass == 0) {
+    image.filledRows = reader.rowsDone;
+  }
   ReleasePng(reader);
   return DecodeOutcome::Loaded;
 }

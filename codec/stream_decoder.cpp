@@ -122,11 +122,14 @@ std::string DecodeText(const Image& image) {
     return {};
   }
   const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4;
+  // Rows of zero bytes add nothing and hold no marker: the walk ends with
+  // the last row the loader filled.
+  const int rows = image.filledRows < image.height ? image.filledRows : image.height;
   Walk walk;
   // Room for the whole walk up front: growing row by row would copy the text
   // again and again. The reserve touches no memory yet.
-  walk.text.reserve(static_cast<std::size_t>(image.height) * rowBytes);
-  for (int y = 1; y < image.height; ++y) {
+  walk.text.reserve(static_cast<std::size_t>(rows) * rowBytes);
+  for (int y = 1; y < rows; ++y) {
     walk.text.resize(walk.length + rowBytes);  // room for every chunk of the row
     const std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * rowBytes;
     if (VisitRow(walk, row + 4, image.width - 1)) break;

@@ -14,16 +14,20 @@ namespace jobs {
 void ImageToText(ui::Session& session) {
   const std::string path = ui::AskForFile(session, platform::RequesterKind::Open, app::kPngFolder,
                                           session.catalogue.MsgLoadPng, session.catalogue.MsgImagePattern);
+  ImageToText(session, path);
+}
 
+void ImageToText(ui::Session& session, const std::string& path) {
   session.decodedText.clear();
   session.images.FreeImage(codec::WorkImage);  // each decode replaces the WorkImage
   // A failed load gives no image, and so an empty text.
-  const codec::Result<codec::Image> loaded = codec::LoadImageFile(path);
+  codec::Result<codec::Image> loaded;
+  session.platform.RunKeepingPainted([&] { loaded = codec::LoadImageFile(path); });
   // Only a read is needed, so a write-protected PNG converts as well.
   if (!sysio::OpenOrCreateForReading(path)) return;
 
   ui::OpenProgressWindow(session);
-  session.decodedText = codec::DecodeText(loaded.value);
+  session.platform.RunKeepingPainted([&] { session.decodedText = codec::DecodeText(loaded.value); });
   app::StoreLastFolder(session.state, path, app::kPngFolder);
   ui::RunResultWindow(session);
 }

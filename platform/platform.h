@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Windows, gadgets (controls), images and fonts are addressed by small fixed
@@ -53,6 +54,26 @@ struct Pixmap {
   std::vector<std::uint8_t> rgba;
 };
 
+// A rectangle in pixels of the program's coordinates: those of window
+// positions, which a display scale factor may make differ from the device's.
+struct ScreenRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The widths of a window's frame (borders and title bar) around its client
+// area, in the same pixels.
+struct FrameExtents {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
+};
+
 // Window style bits.
 enum WindowStyle : unsigned {
   kTitleBar = 1u << 0,     // a caption with the title
@@ -60,7 +81,9 @@ enum WindowStyle : unsigned {
   kMinimizeBox = 1u << 2,
   kMaximizeBox = 1u << 3,
   kSizable = 1u << 4,      // a sizing border; without it the client size is fixed
-  kPopup = 1u << 5,        // no title bar and no frame at all
+  // No title bar and no frame at all; takes no input and no focus; shown
+  // above its owner, and below any message box or file requester.
+  kPopup = 1u << 5,
 };
 
 struct WindowSpec {
@@ -70,10 +93,14 @@ struct WindowSpec {
   int clientHeight = 0;
   unsigned style = 0;
   // Centred on the screen (outer size clipped to the screen), or with the
-  // outer top-left corner at (x, y) when false.
+  // outer top-left corner at (x, y) when false. Either place is only asked
+  // for: the window goes where PlaceWindow (window_placement.h) puts it.
   bool centred = true;
   int x = 0;
   int y = 0;
+  // The open window this one stays above (a popup over the main window);
+  // -1 for none.
+  int owner = -1;
 };
 
 enum class GadgetKind {
@@ -100,12 +127,17 @@ struct GadgetSpec {
   bool flat = false;    // Button
 };
 
-enum class EventKind { None, Gadget, CloseRequest, Other };
+enum class EventKind { None, Gadget, CloseRequest, FileDrop, Other };
 
 struct Event {
+  Event() = default;
+  Event(EventKind k, int w, int g = -1, std::string p = {})
+      : kind(k), window(w), gadget(g), path(std::move(p)) {}
+
   EventKind kind = EventKind::None;
   int window = -1;
-  int gadget = -1;  // for EventKind::Gadget
+  int gadget = -1;   // for EventKind::Gadget
+  std::string path;  // for EventKind::FileDrop: the dropped file's path, native bytes
 };
 
 // Message box type values: the low nibble picks the buttons, the next bits
@@ -140,7 +172,8 @@ class Platform {
   virtual ~Platform() = default;
 
   // Opens window spec.number (an open window of that number is closed
-  // first). Returns false when it cannot be opened.
+  // first) where PlaceWindow puts it, with the frame it really gets.
+  // Returns false when it cannot be opened.
   virtual bool OpenWindow(const WindowSpec& spec) = 0;
   // Closes the window and frees its gadgets; does nothing when it is not open.
   virtual void CloseWindow(int window) = 0;
@@ -148,6 +181,18 @@ class Platform {
   // Shows the window again in its current state (normal or minimised) and activates it.
   virtual void ShowWindowAgain(int window) = 0;
   virtual void SetWindowColour(int window, Colour background) = 0;
+
+  // The whole primary screen, and the part of it that windows may use (the
+  // screen without panels and docks), in the program's coordinates.
+  virtual ScreenRect ScreenArea() const = 0;
+  virtual ScreenRect AvailableScreenArea() const = 0;
+  // The frame that a window of that style gets. Where the platform learns a
+  // frame only once a window has one, the frame last seen on a window of the
+  // same kind (titled or popup), and an estimate before the first.
+  virtual FrameExtents WindowFrame(unsigned style) const = 0;
+  // Lets files dropped on the window arrive as FileDrop events (the first
+  // file of a drop; anything that is not a local file is refused).
+  virtual void AcceptFileDrops(int window) = 0;
 
   // Registers a picture under an image number, replacing the old one.
   virtual bool CreateImage(int number, const Pixmap& pixmap) = 0;
@@ -176,10 +221,27 @@ class Platform {
   // Waits without a time limit for the next event of any window.
   virtual Event WaitEvent() = 0;
 
-  // File requesters: the chosen full path, or the empty text when cancelled.
+  // Runs `work` to its end on another thread while the windows stay drawn:
+  // the windows shown are painted before `work` starts; meanwhile repaints
+  // and RunOnUiThread changes are carried out, but no input is taken and no
+  // event reaches WaitEvent: clicks, keys, drops and close requests wait, in
+  // order, until it has ended. `work` may call no platform function but
+  // RunOnUiThread, StartThread and Delay. Runs `work` on the calling thread
+  // when no thread can be started.
+  virtual void RunKeepingPainted(std::function<void()> work) = 0;
+
+  // Shows the platform's own texts (labels of the file requesters, buttons
+  // of the message boxes) in a language: "fr", "en" or "de". English for
+  // any other code, or when the platform has no texts in that language.
+  virtual void SetPlatformLanguage(const std::string& languageCode) = 0;
+
+  // File requesters, whole on the available screen: the chosen full path,
+  // or the empty text when cancelled.
   virtual std::string FileRequester(const RequesterSpec& spec) = 0;
-  // A modal message box; returns a MessageBoxAnswer.
-  virtual int MessageBox(const std::string& title, const std::string& text, unsigned type) = 0;
+  // A modal message box, in front of every window of the program and at
+  // least as wide as its title needs; returns a MessageBoxAnswer. (Not named
+  // MessageBox: <windows.h> defines that name as a macro.)
+  virtual int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) = 0;
 
   // The clipboard's plain text, or nothing when it holds no text.
   virtual std::optional<std::string> GetClipboardText() = 0;

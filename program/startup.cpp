@@ -4,12 +4,14 @@
 #include "app/app_state.h"
 #include "app/language_check.h"
 #include "app/message_catalogue.h"
-#include "ui/language_window.h"
+#include "jobs/check_for_update.h"
 #include "jobs/image_to_text.h"
 #include "jobs/text_to_image.h"
+#include "ui/language_window.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
-#include "jobs/check_for_update.h"
+
+#include <string>
 
 namespace program {
 namespace {
@@ -26,6 +28,8 @@ ui::MainJobs MakeMainJobs(ui::Session& session) {
   jobs.clipboardToImage = [&session] { jobs::ClipboardToImage(session); };
   jobs.imageToText = [&session] { jobs::ImageToText(session); };
   jobs.checkForUpdate = [&session] { jobs::CheckForUpdate(session); };
+  jobs.textFileDropped = [&session](const std::string& path) { jobs::TextFileToImage(session, path); };
+  jobs.imageFileDropped = [&session](const std::string& path) { jobs::ImageToText(session, path); };
   return jobs;
 }
 
@@ -39,6 +43,7 @@ int RunProgram(platform::Platform& platform, const StartupHooks& hooks) {
   app::LanguageCheck(session.state, platform, [&session] { return ui::ShowLanguageWindow(session); });
   session.catalogue =
       app::FillCatalogue(session.state.ChosenLanguage, session.state.VersionString, session.state.ContactsText);
+  platform.SetPlatformLanguage(app::LanguageCode(session.state.ChosenLanguage));
   session.pixels.clear();
   // The loop needs window 0 to receive any event; without it there is nothing to wait for.
   if (!ui::OpenMainWindow(session)) app::EndProgram(platform);

@@ -1,13 +1,12 @@
-// Whole-file reading, atomic rewriting and the process's folders, over the calls of os_calls.h.
+// File examination, whole-file reading, opening a source and the process's folders, over the calls of os_calls.h.
 #include "sysio/files.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 
 #include "sysio/wide_text.h"
@@ -22,50 +21,24 @@
 namespace sysio {
 namespace {
 
+using os::FdGuard;
+
 constexpr unsigned kAnyWriteBit = 0222;
-constexpr unsigned kNewFileMode = 0666;  // narrowed by the umask
-constexpr int kTempNameAttempts = 16;
 constexpr std::size_t kReadChunk = 64 * 1024;
-constexpr const char* kDefaultTempDirectory = "/tmp";
+[[maybe_unused]] constexpr const char* kDefaultTempDirectory = "/tmp";
 
-// Closes a descriptor when it goes out of scope.
-class FdGuard {
- public:
-  explicit FdGuard(int fd) : m_fd(fd) {}
-  ~FdGuard() {
-    if (m_fd >= 0) os::Close(m_fd);
+FileKind KindOf(os::Kind kind) {
+  switch (kind) {
+    case os::Kind::Regular: return FileKind::Regular;
+    case os::Kind::Folder: return FileKind::Folder;
+    default: return FileKind::Other;
   }
-  FdGuard(const FdGuard&) = delete;
-  FdGuard& operator=(const FdGuard&) = delete;
-  int get() const { return m_fd; }
-  int Release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-  }
-
- private:
-  int m_fd;
-};
-
-// Creates a new, empty temporary file beside `target`; fills `tempPath`.
-int CreateTempBeside(const std::string& target, std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  const std::string stem = JoinPath(DirectoryOf(target), "." + BaseNameOf(target) + ".tmp-" +
-                                                             std::to_string(os::ProcessId()) + "-");
-  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    tempPath = stem + std::to_string(counter++);
-    const int fd = os::Open(tempPath, os::kWrite | os::kExclusive, kNewFileMode);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
 }
 
-// A regular file whose mode has no write bit, or that the process may not write.
-bool WriteProtected(const std::string& path, const os::FileInfo& info) {
+bool WriteProtected(const std::string& path, unsigned mode) {
   // access() and open() grant root every file, so a file whose mode has no
   // write bit at all is taken as write-protected for every user as well.
-  return (info.mode & kAnyWriteBit) == 0 || !os::MayWrite(path);
+  return (mode & kAnyWriteBit) == 0 || !os::MayWrite(path);
 }
 
 }  // namespace
@@ -78,110 +51,118 @@ bool IsRegularFile(const std::string& path) {
 FileAccess ProbeFileAccess(const std::string& path) {
   const std::optional<os::FileInfo> info = os::InfoOfPath(path);
   if (!info || info->kind != os::Kind::Regular) return FileAccess::Unavailable;
-  if (!WriteProtected(path, *info)) {
-    FdGuard fd(os::Open(path, os::kReadWrite));
+  if (!WriteProtected(path, info->mode)) {
+    FdGuard fd(os::Open(path, os::kReadWrite | os::kNoWait));
     if (fd.get() >= 0) return FileAccess::ReadWrite;
   }
-  FdGuard fd(os::Open(path, os::kRead));
+  FdGuard fd(os::Open(path, os::kRead | os::kNoWait));
   return fd.get() >= 0 ? FileAccess::ReadOnly : FileAccess::Unavailable;
 }
 
 bool IsWriteProtected(const std::string& path) {
   const std::optional<os::FileInfo> info = os::InfoOfPath(path);
-  return info && WriteProtected(path, *info);
+  return info && WriteProtected(path, info->mode);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  if (!IsRegularFile(path)) return std::nullopt;
-  FdGuard fd(os::Open(path, os::kRead));
-  if (fd.get() < 0) return std::nullopt;
-  std::string content;
+FileFacts InspectFile(const std::string& path) {
+  FileFacts facts;
+  std::optional<os::FileInfo> info = os::InfoOfName(path);
+  if (!info) {
+    if (errno != ENOENT) facts.status = IoStatus::LastError();
+    return facts;
+  }
+  if (info->kind == os::Kind::Link) {
+    facts.isLink = true;
+    info = os::InfoOfPath(path);
+    if (!info) {
+      if (errno != ENOENT) facts.status = IoStatus::LastError();
+      return facts;
+    }
+  }
+  facts.kind = KindOf(info->kind);
+  facts.ownedByUs = info->ownedByUs;
+  facts.writeProtected = WriteProtected(path, info->mode);
+  facts.linkCount = info->links;
+  return facts;
+}
+
+FileContent ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+  FileContent content;
+  // kNoWait: neither the open nor a read waits for a pipe's writer.
+  FdGuard fd(os::Open(path, os::kRead | os::kNoWait));
+  const std::optional<os::FileInfo> info = fd.get() >= 0 ? os::InfoOf(fd.get()) : std::nullopt;
+  if (!info) {
+    content.status = IoStatus::LastError();
+    return content;
+  }
+  if (info->kind == os::Kind::Folder) {
+    content.status = IoStatus::Failure(EISDIR);
+    return content;
+  }
+  if (info->kind == os::Kind::Regular && info->size > maxBytes) {
+    content.status = IoStatus::Failure(EFBIG);
+    return content;
+  }
   std::vector<char> chunk(kReadChunk);
   for (;;) {
-    const long got = os::ReadAt(fd.get(), chunk.data(), chunk.size(), content.size());
-    if (got < 0) return std::nullopt;
-    if (got == 0) return content;
-    content.append(chunk.data(), static_cast<std::size_t>(got));
+    const std::size_t room = maxBytes + 1 - content.bytes.size();  // one byte more tells "too large"
+    const long got = os::ReadSome(fd.get(), chunk.data(), std::min(chunk.size(), room));
+    if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      content.status = IoStatus::LastError();
+      break;
+    }
+    if (got <= 0) break;
+    content.bytes.append(chunk.data(), static_cast<std::size_t>(got));
+    if (content.bytes.size() > maxBytes) {
+      content.status = IoStatus::Failure(EFBIG);
+      break;
+    }
   }
+  if (!content.status) content.bytes.clear();
+  return content;
 }
 
 bool WriteAll(int fd, std::string_view content) {
   while (!content.empty()) {
     const long put = os::WriteSome(fd, content.data(), content.size());
-    if (put <= 0) return false;
+    if (put < 0) return false;
+    if (put == 0) {
+      errno = EIO;
+      return false;
+    }
     content.remove_prefix(static_cast<std::size_t>(put));
   }
   return true;
 }
 
-ReplacementFile::ReplacementFile(const std::string& path) : m_target(os::ResolveLink(path)) {
-  const std::optional<os::FileInfo> old = os::InfoOfPath(m_target);
-  m_hadTarget = old.has_value();
-  if (m_hadTarget && old->kind != os::Kind::Regular) return;
-  if (m_hadTarget) {
-    m_oldMode = old->mode;
-    m_oldOwner = old->owner;
-    m_oldGroup = old->group;
+std::FILE* OpenForReading(const std::string& path, IoStatus& status) {
+  status = IoStatus();
+  // kNoWait keeps the open itself from waiting for a writer on a pipe.
+  FdGuard fd(os::Open(path, os::kRead | os::kNoWait));
+  const std::optional<os::FileInfo> info = fd.get() >= 0 ? os::InfoOf(fd.get()) : std::nullopt;
+  if (!info) {
+    status = IoStatus::LastError();
+  } else if (info->kind == os::Kind::Folder) {
+    status = IoStatus::Failure(EISDIR);
+  } else if (!os::MakeBlocking(fd.get())) {
+    status = IoStatus::LastError();
   }
-  m_fd = CreateTempBeside(m_target, m_tempPath);
-}
-
-ReplacementFile::~ReplacementFile() {
-  if (m_fd < 0) return;
-  os::Close(m_fd);
-  os::RemoveFile(m_tempPath);
-}
-
-bool ReplacementFile::Write(std::string_view bytes, const FileWriter& writer) {
-  return m_fd >= 0 && writer(m_fd, bytes);
-}
-
-bool ReplacementFile::Commit() {
-  if (m_fd < 0) return false;
-  bool ok = true;
-  if (m_hadTarget) {
-    // Ownership only changes for a privileged process; a failure there is harmless.
-    os::SetOwner(m_fd, m_oldOwner, m_oldGroup);
-    ok = os::SetMode(m_fd, m_oldMode);
-  }
-  ok = ok && os::SyncToDisk(m_fd);
-  ok = os::Close(m_fd) && ok;
-  m_fd = -1;
-  if (!ok || !os::ReplaceFile(m_tempPath, m_target)) {
-    const int cause = errno;
-    os::RemoveFile(m_tempPath);
-    errno = cause;
-    return false;
-  }
-  os::SyncFolder(DirectoryOf(m_target));
-  return true;
+  std::FILE* file = status ? os::StreamOf(fd.get(), "rb") : nullptr;
+  if (status && file == nullptr) status = IoStatus::LastError();
+  if (file != nullptr) fd.Release();
+  if (!status) errno = status.code();
+  return file;
 }
 
 std::FILE* OpenForReading(const std::string& path) {
-  // kNoWait keeps the open itself from waiting for a writer on a pipe.
-  FdGuard fd(os::Open(path, os::kRead | os::kNoWait));
-  if (fd.get() < 0) return nullptr;
-  const std::optional<os::FileInfo> info = os::InfoOf(fd.get());
-  if (!info || info->kind == os::Kind::Folder || !os::MakeBlocking(fd.get())) {
-    const int cause = info && info->kind == os::Kind::Folder ? EISDIR : errno;
-    errno = cause;
-    return nullptr;
-  }
-  std::FILE* file = os::StreamOf(fd.get(), "rb");
-  if (file != nullptr) fd.Release();
-  return file;
+  IoStatus ignored;
+  return OpenForReading(path, ignored);
 }
 
 std::optional<std::uint64_t> RegularFileSize(std::FILE* file) {
   const std::optional<os::FileInfo> info = os::InfoOf(os::DescriptorOf(file));
   if (!info || info->kind != os::Kind::Regular) return std::nullopt;
   return info->size;
-}
-
-bool ReplaceFileAtomically(const std::string& path, std::string_view content,
-                           const FileWriter& writer) {
-  ReplacementFile file(path);
-  return file.Write(content, writer) && file.Commit();
 }
 
 std::string CurrentDirectory() {

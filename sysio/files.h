@@ -1,4 +1,4 @@
-// Whole-file reading, atomic rewriting and the process's folders: the one place for these system calls.
+// Examining files, whole-file reading, opening a source and the process's folders: the one place for these system calls.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "sysio/io_status.h"
 
 namespace sysio {
 
@@ -26,67 +28,57 @@ FileAccess ProbeFileAccess(const std::string& path);
 // no write bit at all, or the process may not write it.
 bool IsWriteProtected(const std::string& path);
 
-// The whole content of the regular file at `path`, or nothing when it
-// cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// What kind of file a path leads to, a symbolic link followed.
+enum class FileKind { Missing, Regular, Folder, Other /* device, pipe, socket */ };
 
-// Writes all of `content` to the open descriptor; false on any failure.
-// Replaceable in tests to provoke a failed write.
+// What stands at a path, as the writers decide by it.
+struct FileFacts {
+  FileKind kind = FileKind::Missing;  // of the file reached; Missing for a dangling link
+  bool isLink = false;                // the path itself is a symbolic link
+  bool ownedByUs = false;             // the file reached belongs to the process's user
+  bool writeProtected = false;        // as IsWriteProtected
+  std::uint64_t linkCount = 0;        // names the file reached has (hard links)
+  IoStatus status;                    // why the path cannot be examined (never for Missing)
+};
+
+// Examines `path` without opening it.
+FileFacts InspectFile(const std::string& path);
+
+// A file's bytes, or why there are none.
+struct FileContent {
+  IoStatus status;
+  std::string bytes;  // empty unless status is ok
+};
+
+// The content of the file at `path` when it holds at most `maxBytes`:
+// EFBIG, with no more than maxBytes + 1 bytes read, when it holds more.
+// A regular file's size is checked before anything is read. A pipe or
+// device is read without waiting (a pipe with nothing in it reads as
+// empty); a folder is EISDIR.
+FileContent ReadWholeFile(const std::string& path, std::size_t maxBytes);
+
+// Writes all of `content` to the open descriptor; false on any failure,
+// with errno saying why. Replaceable in tests to provoke a failed write.
 using FileWriter = std::function<bool(int fd, std::string_view content)>;
 bool WriteAll(int fd, std::string_view content);
-
-// A new file that takes the place of `path` only when committed: the bytes
-// go to a temporary file beside the target (a link at `path` is followed),
-// which Commit flushes to disk, gives the old file's permission bits (or
-// those of a plain new file) and renames over the target. Destroyed
-// uncommitted, it removes the temporary file: the target stays as it was.
-class ReplacementFile {
- public:
-  explicit ReplacementFile(const std::string& path);
-  ~ReplacementFile();
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  // False when the temporary file could not be made, or the target exists
-  // and is not a regular file.
-  bool IsOpen() const { return m_fd >= 0; }
-  // Appends `bytes`; false when the write fails.
-  bool Write(std::string_view bytes, const FileWriter& writer = WriteAll);
-  // Puts the file in place; false (target untouched) on any failure.
-  bool Commit();
-
- private:
-  std::string m_target;
-  std::string m_tempPath;
-  int m_fd = -1;
-  bool m_hadTarget = false;
-  unsigned m_oldMode = 0;
-  unsigned m_oldOwner = 0;
-  unsigned m_oldGroup = 0;
-};
 
 // Opens `path` for reading raw bytes like fopen(path, "rb"), except that
 // opening a pipe never waits for its writer (a pipe without one reads as
 // empty) and a folder is refused. nullptr on failure (errno tells why); the
 // caller closes it.
 std::FILE* OpenForReading(const std::string& path);
+// The same, with the cause of a failure in `status`.
+std::FILE* OpenForReading(const std::string& path, IoStatus& status);
 
 // The size of the open file when it is a regular file; nothing for a pipe,
 // a device or when it cannot be told.
 std::optional<std::uint64_t> RegularFileSize(std::FILE* file);
 
-// Replaces the file at `path` with `content`: writes a temporary file in
-// the same directory, flushes it to disk and renames it over the old one,
-// keeping the old file's permission bits. On any failure the old file is
-// left as it was, the temporary file is removed and false is returned.
-// A link at `path` is followed: the file it points to is replaced.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content,
-                           const FileWriter& writer = WriteAll);
-
 // The process's current directory, or the empty text when it cannot be read.
 std::string CurrentDirectory();
 
-// The system's temporary folder: TMPDIR when set and not empty, else "/tmp".
+// The system's temporary folder: TMPDIR when set and not empty, else "/tmp";
+// on Windows the user's own, from GetTempPathW (TMP, TEMP, the profile).
 std::string TemporaryDirectory();
 
 }  // namespace sysio

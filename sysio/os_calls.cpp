@@ -14,6 +14,7 @@
 
 #include "sysio/wide_text.h"
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -45,14 +46,15 @@ FileInfo InfoFrom(const struct stat& st) {
   info.ownedByUs = st.st_uid == ::geteuid();
   info.owner = st.st_uid;
   info.group = st.st_gid;
-  info.identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  info.identity = {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  info.modified = static_cast<std::int64_t>(st.st_mtime);
   return info;
 }
 
 }  // namespace
 
 int Open(const std::string& path, unsigned flags, unsigned mode) {
-  int native = O_CLOEXEC;
+  int native = O_CLOEXEC | O_NOCTTY;  // a terminal opened here never becomes ours
   if ((flags & kReadWrite) == kReadWrite) {
     native |= O_RDWR;
   } else {
@@ -72,6 +74,47 @@ int Open(const std::string& path, unsigned flags, unsigned mode) {
 
 bool Close(int fd) { return ::close(fd) == 0; }
 
+int CreateTemporary(const std::string& path, unsigned mode) { return Open(path, kReadWrite | kExclusive, mode); }
+
+bool KeepWhenClosed(int) { return true; }
+
+int OpenUnnamed(const std::string& folder, unsigned mode) {
+#ifdef O_TMPFILE
+  int fd;
+  do {
+    fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode));
+  } while (fd < 0 && errno == EINTR);
+  // A file system without unnamed files answers with one of these.
+  if (fd < 0 && (errno == EISDIR || errno == EINVAL)) errno = EOPNOTSUPP;
+  return fd;
+#else
+  (void)folder;
+  (void)mode;
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+
+bool NameUnnamed(int fd, const std::string& path) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return false;
+  // Without /proc: possible for a privileged process only.
+  return ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) return names;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(listing);
+  return names;
+}
+
 bool MakeBlocking(int fd) {
   const int flags = ::fcntl(fd, F_GETFL);
   return flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
@@ -80,6 +123,14 @@ bool MakeBlocking(int fd) {
 std::FILE* StreamOf(int fd, const char* mode) { return ::fdopen(fd, mode); }
 
 int DescriptorOf(std::FILE* stream) { return ::fileno(stream); }
+
+long ReadSome(int fd, char* buffer, std::size_t size) {
+  ssize_t n;
+  do {
+    n = ::read(fd, buffer, size);
+  } while (n < 0 && errno == EINTR);
+  return static_cast<long>(n);
+}
 
 long WriteSome(int fd, const char* bytes, std::size_t size) {
   ssize_t n;
@@ -239,6 +290,23 @@ void SetErrnoFromLastError() { errno = ErrnoOf(::GetLastError()); }
 
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
 
+// A FILETIME (100 ns steps since 1601) as seconds since 1970.
+std::int64_t SecondsSince1970(FILETIME time) {
+  constexpr std::int64_t kStepsPerSecond = 10'000'000;
+  constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+  const std::int64_t steps = static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+  return steps / kStepsPerSecond - kSecondsFrom1601To1970;
+}
+
+// Marks or unmarks the open file for deletion when its last handle closes.
+bool SetDeleteOnClose(HANDLE file, bool remove) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = remove ? TRUE : FALSE;
+  if (::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) return true;
+  SetErrnoFromLastError();
+  return false;
+}
+
 bool IsFolder(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -286,7 +354,9 @@ std::optional<FileInfo> InfoOfHandle(HANDLE file, bool linkItself) {
   info.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   info.mode = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? kReadOnlyMode : kWritableMode;
   info.links = data.nNumberOfLinks;
-  info.identity = {data.dwVolumeSerialNumber, (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow};
+  info.identity = {true, data.dwVolumeSerialNumber,
+                   (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow};
+  info.modified = SecondsSince1970(data.ftLastWriteTime);
   return info;
 }
 
@@ -342,11 +412,67 @@ int Open(const std::string& path, unsigned flags, unsigned) {
 
 bool Close(int fd) { return ::_close(fd) == 0; }
 
+int CreateTemporary(const std::string& path, unsigned) {
+  // DELETE access, so that the deletion mark can be set and taken away.
+  HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetErrnoFromLastError();
+    return -1;
+  }
+  if (!SetDeleteOnClose(file, true)) {
+    const int cause = errno;
+    ::CloseHandle(file);
+    ::DeleteFileW(Widen(path).c_str());
+    errno = cause;
+    return -1;
+  }
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+  if (fd < 0) ::CloseHandle(file);  // the mark removes the file
+  return fd;
+}
+
+bool KeepWhenClosed(int fd) { return SetDeleteOnClose(HandleOf(fd), false); }
+
+int OpenUnnamed(const std::string&, unsigned) {
+  errno = EOPNOTSUPP;
+  return -1;
+}
+
+bool NameUnnamed(int, const std::string&) {
+  errno = EOPNOTSUPP;
+  return false;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW(Widen(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(Narrow(name));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
 bool MakeBlocking(int) { return true; }
 
 std::FILE* StreamOf(int fd, const char* mode) { return ::_fdopen(fd, mode); }
 
 int DescriptorOf(std::FILE* stream) { return ::_fileno(stream); }
+
+long ReadSome(int fd, char* buffer, std::size_t size) {
+  DWORD done = 0;
+  const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, kLargestPiece));
+  if (!::ReadFile(HandleOf(fd), buffer, piece, &done, nullptr)) {
+    if (::GetLastError() == ERROR_BROKEN_PIPE) return 0;  // a pipe whose writer has gone: the end
+    SetErrnoFromLastError();
+    return -1;
+  }
+  return static_cast<long>(done);
+}
 
 long WriteSome(int fd, const char* bytes, std::size_t size) {
   DWORD done = 0;

@@ -1,10 +1,12 @@
 // The file-system calls that differ between POSIX and Windows, one small function each: sysio's own, for no other layer.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Every function reports a failure the POSIX way (-1, false or nothing) and
 // leaves the cause in errno; on Windows the system's error is turned into
@@ -38,6 +40,54 @@ int Open(const std::string& path, unsigned flags, unsigned mode = 0666);
 // Closes a descriptor from Open; false when the close reports an error.
 bool Close(int fd);
 
+// Closes a descriptor when it goes out of scope, keeping errno as it was.
+class FdGuard {
+ public:
+  explicit FdGuard(int fd = -1) : m_fd(fd) {}
+  ~FdGuard() { Reset(); }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int get() const { return m_fd; }
+  int Release() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+  }
+  void Reset(int fd = -1) {
+    if (m_fd >= 0) {
+      const int saved = errno;
+      Close(m_fd);
+      errno = saved;
+    }
+    m_fd = fd;
+  }
+
+ private:
+  int m_fd;
+};
+
+// A new file for bytes that replace another, open for reading and writing
+// (Open with kExclusive). On Windows it is marked for deletion on close at
+// once: whatever ends the process, even a kill, the system removes it,
+// until KeepWhenClosed takes the mark away. POSIX removes nothing by
+// itself: a caller registers the name for its signal handlers instead.
+int CreateTemporary(const std::string& path, unsigned mode);
+
+// Keeps a file from CreateTemporary when it is closed, so it can be
+// renamed into place (Windows: the deletion mark is taken away).
+bool KeepWhenClosed(int fd);
+
+// An unnamed file in `folder` (Linux's O_TMPFILE), to be given a name by
+// NameUnnamed; EOPNOTSUPP where the system or file system has none
+// (always on Windows, whose CreateTemporary has the same effect).
+int OpenUnnamed(const std::string& folder, unsigned mode);
+
+// Gives the unnamed file `fd` the name `path`; EEXIST when it is taken.
+bool NameUnnamed(int fd, const std::string& path);
+
+// The names in `folder` ("." and ".." left out); empty when it cannot be read.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
 // Makes reads of a descriptor opened with kNoWait wait again (POSIX; the
 // flag means nothing on Windows).
 bool MakeBlocking(int fd);
@@ -48,6 +98,10 @@ std::FILE* StreamOf(int fd, const char* mode);
 // Writes at the file position and moves it on; the number of bytes
 // written, -1 on failure.
 long WriteSome(int fd, const char* bytes, std::size_t size);
+
+// Reads at the file position and moves it on: the number of bytes read, 0
+// at the end, -1 on failure (EAGAIN: a pipe opened with kNoWait is empty).
+long ReadSome(int fd, char* buffer, std::size_t size);
 
 // The descriptor under a C stream.
 int DescriptorOf(std::FILE* stream);
@@ -85,11 +139,15 @@ std::string MakeUniqueFolder(const std::string& parent, const std::string& prefi
 bool RemoveFolder(const std::string& path);
 
 // The same file: device and inode on POSIX; volume serial number and file
-// index on Windows, where stat() gives inode 0 for every file.
+// index on Windows, where stat() gives inode 0 for every file. A Windows
+// console, pipe or device has none: it equals no other identity.
 struct FileIdentity {
+  bool known = false;
   std::uint64_t device = 0;
   std::uint64_t index = 0;
-  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.index == b.index;
+  }
 };
 
 enum class Kind { Regular, Folder, Link, Other /* device, pipe, socket */ };
@@ -108,6 +166,7 @@ struct FileInfo {
   unsigned owner = 0;  // user and group numbers on POSIX; 0 on Windows
   unsigned group = 0;
   FileIdentity identity;
+  std::int64_t modified = 0;  // last change of the content, seconds since 1970
 };
 
 // About the open file.

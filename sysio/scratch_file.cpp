@@ -5,46 +5,66 @@
 #include <utility>
 
 #include "sysio/os_calls.h"
+#include "sysio/path_names.h"
 
 namespace sysio {
 namespace {
 
+// Owner-only on POSIX. Windows has no mode bits: there the file is private
+// by its folder, the user's own temporary folder, whose access list
+// admits only that user (and the system).
 constexpr unsigned kOwnerOnly = 0600;
+constexpr const char* kPrivateFolderPrefix = "letterloom-";
 
-// A file we may reuse: regular, ours, one name only.
-bool IsOurPlainFile(int fd) {
-  const std::optional<os::FileInfo> info = os::InfoOf(fd);
-  return info && info->kind == os::Kind::Regular && info->ownedByUs && info->links == 1;
-}
-
-int OpenExisting(const std::string& path) {
-  const int fd = os::Open(path, os::kReadWrite | os::kNoWait | os::kNoLink);
-  if (fd < 0) return -1;
-  if (!IsOurPlainFile(fd) || !os::SetMode(fd, kOwnerOnly) || !os::Truncate(fd, 0)) {
-    os::Close(fd);
-    return -1;
-  }
-  return fd;
+// Only a new file: never an existing one, nor through a link.
+int CreateNew(const std::string& path) {
+  return os::Open(path, os::kReadWrite | os::kExclusive | os::kNoLink, kOwnerOnly);
 }
 
 }  // namespace
 
-std::optional<ScratchTextFile> ScratchTextFile::Create(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  int fd = os::Open(path, os::kReadWrite | os::kExclusive, kOwnerOnly);
-  if (fd < 0 && errno == EEXIST) fd = OpenExisting(path);
-  if (fd < 0) return std::nullopt;
-  return ScratchTextFile(path, fd);
+ScratchTextFile ScratchTextFile::Create(const std::string& path) {
+  ScratchTextFile scratch;
+  if (path.empty()) {
+    scratch.m_status = IoStatus::Failure(ENOENT);
+    return scratch;
+  }
+  scratch.m_fd = CreateNew(path);
+  if (scratch.m_fd >= 0) {
+    scratch.m_path = path;
+    return scratch;
+  }
+  // A folder with a name nobody else has, open to its user only.
+  const std::string folder = os::MakeUniqueFolder(DirectoryOf(path), kPrivateFolderPrefix);
+  if (folder.empty()) {
+    scratch.m_status = IoStatus::LastError();
+    return scratch;
+  }
+  const std::string privatePath = JoinPath(folder, BaseNameOf(path));
+  scratch.m_fd = CreateNew(privatePath);
+  if (scratch.m_fd < 0) {
+    scratch.m_status = IoStatus::LastError();
+    os::RemoveFolder(folder);
+    return scratch;
+  }
+  scratch.m_path = privatePath;
+  scratch.m_privateFolder = folder;
+  return scratch;
 }
 
 ScratchTextFile::ScratchTextFile(ScratchTextFile&& other) noexcept
-    : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)) {}
+    : m_path(std::move(other.m_path)),
+      m_privateFolder(std::move(other.m_privateFolder)),
+      m_fd(std::exchange(other.m_fd, -1)),
+      m_status(other.m_status) {}
 
 ScratchTextFile& ScratchTextFile::operator=(ScratchTextFile&& other) noexcept {
   if (this != &other) {
     Close();
     m_path = std::move(other.m_path);
+    m_privateFolder = std::move(other.m_privateFolder);
     m_fd = std::exchange(other.m_fd, -1);
+    m_status = other.m_status;
   }
   return *this;
 }
@@ -56,41 +76,48 @@ void ScratchTextFile::Close() {
   m_fd = -1;
 }
 
-bool ScratchTextFile::Write(std::string_view bytes) {
-  if (m_fd < 0) return false;
+IoStatus ScratchTextFile::Write(std::string_view bytes) {
+  if (m_fd < 0) return IoStatus::Failure(EBADF);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const long n = os::WriteAt(m_fd, bytes.data() + done, bytes.size() - done, done);
-    if (n <= 0) return false;
+    if (n < 0) return IoStatus::LastError();
+    if (n == 0) return IoStatus::Failure(EIO);
     done += static_cast<std::size_t>(n);
   }
-  return true;
+  return {};
 }
 
-std::optional<std::string> ScratchTextFile::ReadBack() const {
-  if (m_fd < 0) return std::nullopt;
+IoStatus ScratchTextFile::ReadBack(std::string& bytes) const {
+  bytes.clear();
+  if (m_fd < 0) return IoStatus::Failure(EBADF);
   const std::optional<os::FileInfo> info = os::InfoOf(m_fd);
-  if (!info) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(info->size), '\0');
+  if (!info) return IoStatus::LastError();
+  bytes.resize(static_cast<std::size_t>(info->size));
   std::size_t done = 0;
   while (done < bytes.size()) {
     const long n = os::ReadAt(m_fd, bytes.data() + done, bytes.size() - done, done);
-    if (n < 0) return std::nullopt;
+    if (n < 0) {
+      bytes.clear();
+      return IoStatus::LastError();
+    }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
   bytes.resize(done);
-  return bytes;
+  return {};
 }
 
 void ScratchTextFile::Delete() {
   if (m_fd < 0) return;
-  // Only the name that still leads to our file is removed (on Windows the
-  // file is open with FILE_SHARE_DELETE, so it can go while we hold it).
+  // Only the name that still leads to our file is removed. The file is
+  // closed before its folder goes: Windows keeps the name of a removed file
+  // that is still open, and a folder with a name in it cannot be removed.
   const std::optional<os::FileInfo> mine = os::InfoOf(m_fd);
   const std::optional<os::FileInfo> named = os::InfoOfName(m_path);
   if (mine && named && mine->identity == named->identity) os::RemoveFile(m_path);
   Close();
+  if (!m_privateFolder.empty()) os::RemoveFolder(m_privateFolder);
 }
 
 }  // namespace sysio

@@ -1,22 +1,22 @@
 // The ScratchTextFile: a private file in the shared temporary folder that holds clipboard text.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "sysio/io_status.h"
+
 namespace sysio {
 
-// One scratch file, open while the object lives. It is created owner-only
-// (mode 0600), never through a symbolic link, and only as a regular file of
-// this user with a single link; an existing file that passes these tests is
-// emptied and reused.
+// One scratch file, open while the object lives, always made new (never an
+// existing file, never through a link) and private to its user (mode 0600).
 class ScratchTextFile {
  public:
-  // Creates (or empties) the file at `path`. Nothing when the path is a
-  // symbolic link, a folder or another non-regular file, belongs to another
-  // user, has other links, or cannot be created.
-  static std::optional<ScratchTextFile> Create(const std::string& path);
+  // Creates the file at `path`. When that name is taken (by anything: a
+  // file of ours or not, a link, a folder) or cannot be made there, a new
+  // private folder (mode 0700) in the same folder holds a file of the same
+  // name instead. Not open when neither can be made; status() says why.
+  static ScratchTextFile Create(const std::string& path);
 
   ScratchTextFile(ScratchTextFile&& other) noexcept;
   ScratchTextFile& operator=(ScratchTextFile&& other) noexcept;
@@ -24,19 +24,29 @@ class ScratchTextFile {
   ScratchTextFile& operator=(const ScratchTextFile&) = delete;
   ~ScratchTextFile();
 
-  // Writes `bytes` at the start, nothing added. False when a write fails.
-  bool Write(std::string_view bytes);
-  // The file's whole content, read through the open file (not by name).
-  std::optional<std::string> ReadBack() const;
-  // Removes the file, provided the name still points at this file; closes it.
+  bool IsOpen() const { return m_fd >= 0; }
+  // Why the file could not be made; ok when it is open.
+  IoStatus status() const { return m_status; }
+  // Where the file is: the fixed name or one inside a private folder.
+  const std::string& path() const { return m_path; }
+
+  // Writes `bytes` at the start, nothing added.
+  IoStatus Write(std::string_view bytes);
+  // The file's whole content, read through the open file (not by name);
+  // ok with empty bytes impossible to tell from an empty file.
+  IoStatus ReadBack(std::string& bytes) const;
+  // Removes the file (provided the name still leads to it) and its private
+  // folder, and closes it.
   void Delete();
 
  private:
-  ScratchTextFile(std::string path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+  ScratchTextFile() = default;
   void Close();
 
   std::string m_path;
+  std::string m_privateFolder;  // empty when the fixed name is used
   int m_fd = -1;
+  IoStatus m_status;
 };
 
 }  // namespace sysio

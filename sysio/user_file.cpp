@@ -1,6 +1,8 @@
 // The files the user picks, over the calls of os_calls.h: an opening test and a whole-file write.
 #include "sysio/user_file.h"
 
+#include <cerrno>
+
 #include "sysio/files.h"
 #include "sysio/os_calls.h"
 
@@ -9,29 +11,32 @@ namespace {
 
 constexpr unsigned kNewFileMode = 0666;  // narrowed by the umask
 
-bool IsRegular(int fd) {
+// ok for a regular file; EISDIR for a folder, EOPNOTSUPP for anything else.
+IoStatus RegularOrWhy(int fd) {
   const std::optional<os::FileInfo> info = os::InfoOf(fd);
-  return info && info->kind == os::Kind::Regular;
+  if (!info) return IoStatus::LastError();
+  if (info->kind == os::Kind::Regular) return {};
+  return IoStatus::Failure(info->kind == os::Kind::Folder ? EISDIR : EOPNOTSUPP);
 }
 
 }  // namespace
 
-bool OpenOrCreateForReading(const std::string& path) {
-  if (path.empty()) return false;
-  const int fd = os::Open(path, os::kRead | os::kCreate | os::kNoWait, kNewFileMode);
-  if (fd < 0) return false;
-  const bool regular = IsRegular(fd);
-  os::Close(fd);
-  return regular;
+IoStatus OpenOrCreateForReading(const std::string& path) {
+  if (path.empty()) return IoStatus::Failure(ENOENT);
+  os::FdGuard fd(os::Open(path, os::kRead | os::kCreate | os::kNoWait, kNewFileMode));
+  if (fd.get() < 0) return IoStatus::LastError();
+  return RegularOrWhy(fd.get());
 }
 
-bool WriteUserFile(const std::string& path, std::string_view bytes) {
-  if (path.empty() || IsWriteProtected(path)) return false;
-  const int fd = os::Open(path, os::kWrite | os::kCreate | os::kTruncate | os::kNoWait, kNewFileMode);
-  if (fd < 0) return false;
-  bool ok = IsRegular(fd) && WriteAll(fd, bytes);
-  if (!os::Close(fd)) ok = false;
-  return ok;
+IoStatus WriteUserFile(const std::string& path, std::string_view bytes) {
+  if (path.empty()) return IoStatus::Failure(ENOENT);
+  if (IsWriteProtected(path)) return IoStatus::Failure(EACCES);
+  os::FdGuard fd(os::Open(path, os::kWrite | os::kCreate | os::kTruncate | os::kNoWait, kNewFileMode));
+  if (fd.get() < 0) return IoStatus::LastError();
+  IoStatus status = RegularOrWhy(fd.get());
+  if (status && !WriteAll(fd.get(), bytes)) status = IoStatus::LastError();
+  if (!os::Close(fd.Release()) && status) status = IoStatus::LastError();
+  return status;
 }
 
 }  // namespace sysio

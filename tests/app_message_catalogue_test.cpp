@@ -35,7 +35,7 @@ TEST(MessageCatalogue, EveryKeyFilledInEveryLanguage) {
     EXPECT_TRUE(names.insert(keys[i].first).second) << keys[i].first;
     for (std::size_t j = 0; j < i; ++j) EXPECT_NE(keys[i].second, keys[j].second) << keys[i].first;
   }
-  EXPECT_EQ(names.size(), 33u);
+  EXPECT_EQ(names.size(), 35u);
   for (const char* language : kLanguages) {
     const MessageCatalogue catalogue = Fill(language);
     for (const auto& [name, member] : CatalogueKeys()) {
@@ -54,6 +54,10 @@ TEST(MessageCatalogue, LanguagesDifferWhereTheyShould) {
   EXPECT_EQ(german.MsgNoNetwork, "Au\xC3\x9F" "erstande das Netzwerk zu finden");
   // An unknown name falls back to English.
   EXPECT_EQ(FillCatalogue("Klingon", kVersion, kContacts).MsgConvert, english.MsgConvert);
+  EXPECT_EQ(LanguageCode(kFrench), "fr");
+  EXPECT_EQ(LanguageCode(kEnglish), "en");
+  EXPECT_EQ(LanguageCode(kDeutsch), "de");
+  EXPECT_EQ(LanguageCode("Klingon"), "en");
 }
 
 struct QuirkCase {

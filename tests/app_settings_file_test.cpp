@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/message_catalogue.h"
 #include "tests/support/temp_settings_dir.h"
@@ -30,8 +36,13 @@ class SettingsFileTest : public ::testing::Test {
     return names;
   }
 
+  ~SettingsFileTest() override {
+    if (m_pipe >= 0) ::close(m_pipe);
+  }
+
   fake::TempSettingsDir dir;
   AppState state;
+  int m_pipe = -1;  // the writing end a pipe test holds open
 };
 
 TEST_F(SettingsFileTest, DefaultContentIsExact) {
@@ -150,6 +161,100 @@ TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFile) {
   EXPECT_TRUE(std::filesystem::is_directory(dir.SettingsPath()));
   std::filesystem::remove(dir.SettingsPath());
 }
+
+
+TEST_F(SettingsFileTest, FileOverTheSizeBoundIsDamagedAndNotRead) {
+  const std::string head = kEnglishChosen + "LASTDIRTXT = /from/the/big/file/\r\n";
+  const std::string atBound = head + std::string(kMaxSettingsBytes - head.size(), ' ');
+  dir.WriteSettings(atBound);
+  EXPECT_EQ(ReadLastFolder(state, kTextFolder), "/from/the/big/file/");
+  dir.WriteSettings(atBound + " ");
+  SettingsFile settings;
+  EXPECT_FALSE(settings.Open(dir.SettingsPath()));
+  EXPECT_EQ(ReadLastFolder(state, kTextFolder), "");
+  // As for an unreadable file: the language check puts the default content in its place.
+  EXPECT_TRUE(CreateDefaultSettings(dir.SettingsPath()));
+  EXPECT_EQ(dir.ReadSettings(), fake::kDefaultSettings);
+}
+
+TEST_F(SettingsFileTest, ZeroByteEndsAValue) {
+  dir.WriteSettings(std::string("[LASTDIR]\r\nLASTDIRTXT = /ok/\0/hidden/\r\n", 39));
+  EXPECT_EQ(ReadLastFolder(state, kTextFolder), "/ok/");
+}
+
+#ifdef _WIN32
+
+// Windows has no user numbers to give a file away with, no named pipes in
+// its folders, and under Wine no symbolic links.
+TEST_F(SettingsFileTest, LinkToAnotherUsersFileOrAPipeIsReadButNeverRewritten) {
+  GTEST_SKIP() << "no pipes, file owners or (under Wine) links to make on Windows";
+}
+
+TEST_F(SettingsFileTest, PipeOverTheSizeBoundIsDamaged) {
+  GTEST_SKIP() << "no named pipes on Windows; FileOverTheSizeBoundIsDamagedAndNotRead shows the bound";
+}
+
+#else
+
+// A file that is another's, or no file at all, is read and never rewritten,
+// whether it was readable or not.
+TEST_F(SettingsFileTest, LinkToAnotherUsersFileOrAPipeIsReadButNeverRewritten) {
+  const std::string content = kEnglishChosen + "LASTDIRTXT = /theirs/\r\n";
+  struct Case {
+    const char* name;
+    bool needsRoot;
+    std::function<void()> make;
+  };
+  const std::string target = dir.File("target");
+  const Case cases[] = {
+      {"link to another user's file", true,
+       [&] {
+         fake::WriteWholeFile(target, content);
+         ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+         std::filesystem::create_symlink(target, dir.SettingsPath());
+       }},
+      {"pipe holding settings", false,
+       [&] {
+         ASSERT_EQ(::mkfifo(dir.SettingsPath().c_str(), 0600), 0);
+         // Opened for reading and writing, the pipe holds the bytes for the reader.
+         m_pipe = ::open(dir.SettingsPath().c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+         ASSERT_EQ(::write(m_pipe, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needsRoot && ::geteuid() != 0) continue;
+    c.make();
+    EXPECT_EQ(ReadLastFolder(state, kTextFolder), "/theirs/");
+    StoreLastFolder(state, "/mine/x.txt", kTextFolder);
+    EXPECT_FALSE(StoreLanguageChoice(state, kDeutsch));
+    EXPECT_FALSE(CreateDefaultSettings(dir.SettingsPath()));
+    const std::filesystem::file_status kind = std::filesystem::symlink_status(dir.SettingsPath());
+    EXPECT_NE(kind.type(), std::filesystem::file_type::regular);
+    if (c.needsRoot) {
+      EXPECT_EQ(fake::ReadWholeFile(target), content);
+    }
+    EXPECT_TRUE(StrayFiles().empty() || StrayFiles() == std::vector<std::string>{"target"});
+    std::filesystem::remove(dir.SettingsPath());
+    if (m_pipe >= 0) ::close(m_pipe);
+    m_pipe = -1;
+  }
+}
+
+TEST_F(SettingsFileTest, PipeOverTheSizeBoundIsDamaged) {
+  ASSERT_EQ(::mkfifo(dir.SettingsPath().c_str(), 0600), 0);
+  m_pipe = ::open(dir.SettingsPath().c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(::fcntl(m_pipe, F_SETPIPE_SZ, 4 * kMaxSettingsBytes), static_cast<int>(2 * kMaxSettingsBytes));
+  const std::string endless(2 * kMaxSettingsBytes, '\n');
+  ASSERT_EQ(::write(m_pipe, endless.data(), endless.size()), static_cast<ssize_t>(endless.size()));
+  SettingsFile settings;
+  EXPECT_FALSE(settings.Open(dir.SettingsPath()));
+  EXPECT_FALSE(CreateDefaultSettings(dir.SettingsPath()));
+  ::close(m_pipe);
+  m_pipe = -1;
+}
+
+#endif
 
 }  // namespace
 }  // namespace app

@@ -38,7 +38,11 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"OnlyBlankLinesBecomeEmpty", "\r\n  \r\n\t", ""},
         RewriteCase{"ByteOrderMarkKeptWithEmptyLine", "\xEF\xBB\xBF[A]\nk=v", "\xEF\xBB\xBF\r\n[A]\r\nk = v\r\n"},
         RewriteCase{"ByteOrderMarkAlone", "\xEF\xBB\xBF", "\xEF\xBB\xBF\r\n"},
-        RewriteCase{"ShortMarkIsText", "\xEF\xBB", "\xEF\xBB = \r\n"}),
+        RewriteCase{"ShortMarkIsText", "\xEF\xBB", "\xEF\xBB = \r\n"},
+        RewriteCase{"ZeroByteEndsAValue", std::string("k = /ok/\0/hidden/\r\nnext=1", 25),
+                    "k = /ok/\r\nnext = 1\r\n"},
+        RewriteCase{"ZeroByteEndsAGroupOrKeyLine", std::string("[Eng\0lish]\r\nLNG\0 = 1\r\n\0whole line", 33),
+                    "[Eng]\r\nLNG = \r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsRender, EightBitFileStartingWithTheMarkBytesIsReadBackAsWritten) {

@@ -14,6 +14,7 @@
 #include "codec/png_writer.h"
 #include "codec/stream_decoder.h"
 #include "support/codec_fixtures.h"
+#include "support/hostile_pictures.h"
 #include "support/process_memory.h"
 
 namespace codec {
@@ -484,6 +485,34 @@ TEST(LoadImage, CutJpegKeepsTheRowsReadSoFarAndMakesUpNoRest) {
   EXPECT_NEAR(PixelOf(store, 5, 1).r, 200, 3);
   const Rgba last = PixelOf(store, 5, 2047);
   EXPECT_EQ(last.r + last.g + last.b, 0) << "the rows after the break stay 0";
+}
+
+TEST(LoadImage, ProgressiveJpegLoadsWholeAndCutKeepsTheScansThatArrived) {
+  const hostile::JpegSpec spec{.width = 96, .height = 64, .progressive = true};
+  hostile::JpegSpec baselineSpec = spec;
+  baselineSpec.progressive = false;
+  const Bytes whole = hostile::MakeJpeg(spec);
+  const Bytes baseline = hostile::MakeJpeg(baselineSpec);
+  // Past its first scans (the colours of every block): later detail is lost, no row is.
+  const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() * 3 / 5));
+  ImageStore reference, progressive, partial;
+  ASSERT_TRUE(LoadInto(reference, LoadImageMemory(baseline.data(), baseline.size())));
+  ASSERT_TRUE(LoadInto(progressive, LoadImageMemory(whole.data(), whole.size())));
+  ASSERT_TRUE(LoadInto(partial, LoadImageMemory(cut.data(), cut.size())));
+  EXPECT_GE(partial.Find(WorkImage)->filledRows, 64);
+  for (ImageStore* store : {&reference, &progressive, &partial}) {
+    ASSERT_TRUE(store->StartDrawing(WorkImage));
+  }
+  for (int y = 0; y < 64; y += 9) {
+    for (int x = 0; x < 96; x += 7) {
+      const Rgba want = PixelOf(reference, x, y), got = PixelOf(progressive, x, y);
+      const Rgba rough = PixelOf(partial, x, y);
+      EXPECT_NEAR(got.r, want.r, 12) << x << "," << y;
+      EXPECT_NEAR(got.b, want.b, 12) << x << "," << y;
+      EXPECT_NEAR(rough.g, want.g, 60) << x << "," << y;
+      EXPECT_GT(rough.r + rough.g + rough.b, 0) << x << "," << y;
+    }
+  }
 }
 
 }  // namespace

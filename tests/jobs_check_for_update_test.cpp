@@ -5,6 +5,7 @@
 
 #include "tests/support/session_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/zip_fixture.h"
 #include "tests/update/scripted_server.h"
 #include "ui/session.h"
 #include "ui/status_line.h"
@@ -26,6 +27,7 @@ update::Limits ShortLimits() {
   limits.answerMs = 1000;
   limits.pieceMs = 1000;
   limits.closeDelimitedPieceMs = 300;
+  limits.downloadTotalMs = 1500;
   return limits;
 }
 
@@ -35,8 +37,19 @@ Reply Served(const std::string& body) {
 
 const Reply kNotFound("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
 
+const std::string kZip = fake::UpdateArchive();
+const std::string kHalfZip = kZip.substr(0, kZip.size() / 2);
+const Reply kArchive = Served(kZip);
+const Reply kArchiveCutShort("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kZip.size()) + "\r\n\r\n" +
+                             kHalfZip);
+// Without length or chunks: the server closes after half of it, or falls silent.
+const Reply kArchiveClosedHalfway("HTTP/1.1 200 OK\r\n\r\n" + kHalfZip);
+const Reply kArchiveSilentHalfway("HTTP/1.1 200 OK\r\n\r\n" + kHalfZip, "", true);
+const Reply kArchiveTrickling("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kZip.size()) + "\r\n\r\n",
+                              "P", false, 50);
+
 // How the job ended, as the user sees it.
-enum class Outcome { UpToDate, NoNetwork, Declined, Saved, Missing };
+enum class Outcome { UpToDate, NoNetwork, NoVersion, Declined, Saved, Missing };
 
 struct JobCase {
   const char* name;
@@ -104,6 +117,7 @@ TEST_P(UpdateJob, EndsAsTheUserShouldSee) {
   switch (c.outcome) {
     case Outcome::UpToDate: EXPECT_EQ(Status(), texts.MsgUpToDate); break;
     case Outcome::NoNetwork: EXPECT_EQ(Status(), texts.MsgNoNetwork); break;
+    case Outcome::NoVersion: EXPECT_EQ(Status(), texts.MsgNoVersionFile); break;
     case Outcome::Declined: EXPECT_EQ(Status(), kIdleStatus); break;
     case Outcome::Saved:
       EXPECT_EQ(fake.messageBoxes[1].title, texts.MsgUpdateCaption);
@@ -121,16 +135,20 @@ TEST_P(UpdateJob, EndsAsTheUserShouldSee) {
       EXPECT_EQ(statusAtBox[1], "");  // emptied before the box
       break;
   }
+  // The version query, and the download after a yes, run with the windows
+  // kept painted and the progress window open.
+  const bool downloaded = c.outcome == Outcome::Saved || c.outcome == Outcome::Missing;
+  ASSERT_EQ(fake.paintedRuns.size(), downloaded ? 2u : 1u);
+  for (const std::vector<int>& open : fake.paintedRuns) {
+    EXPECT_EQ(open, (std::vector<int>{ui::kMainWindow, ui::kProgressWindow}));
+  }
   if (c.outcome == Outcome::Saved) {
     EXPECT_EQ(dir.Entries(), std::set<std::string>{jobs::kUpdateArchiveName});
-    EXPECT_EQ(ReadWholeFile(Archive()), "PK archive bytes");
+    EXPECT_TRUE(ReadWholeFile(Archive()) == kZip);
   } else {
     EXPECT_TRUE(dir.Entries().empty()) << "nothing may be left behind";
   }
 }
-
-const Reply kArchive = Served("PK archive bytes");
-const Reply kArchiveCutShort("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nPK archive");
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, UpdateJob,
@@ -142,14 +160,18 @@ INSTANTIATE_TEST_SUITE_P(
         JobCase{"OlderIsOfferedToo", "*-2.0 beta5-*", false, {}, Outcome::Declined, "2.0 beta5"},
         JobCase{"OtherCaseIsOffered", "*-2.0 BETA6-*", false, {}, Outcome::Declined, "2.0 BETA6"},
         JobCase{"BlanksCount", "*- 2.0 beta6-*", false, {}, Outcome::Declined, " 2.0 beta6"},
-        JobCase{"VersionFileMissing", "", false, {}, Outcome::NoNetwork},
-        JobCase{"NoMarkers", "2.0 beta7", false, {}, Outcome::NoNetwork},
-        JobCase{"NoStartMarker", "2.1-*", false, {}, Outcome::NoNetwork},
-        JobCase{"NoEndMarker", "*-2.1", false, {}, Outcome::NoNetwork},
-        JobCase{"EmptyBetweenMarkers", "*--*", false, {}, Outcome::NoNetwork},
+        JobCase{"VersionFileMissing", "", false, {}, Outcome::NoVersion},
+        JobCase{"NoMarkers", "2.0 beta7", false, {}, Outcome::NoVersion},
+        JobCase{"NoStartMarker", "2.1-*", false, {}, Outcome::NoVersion},
+        JobCase{"NoEndMarker", "*-2.1", false, {}, Outcome::NoVersion},
+        JobCase{"EmptyBetweenMarkers", "*--*", false, {}, Outcome::NoVersion},
         JobCase{"Downloaded", "*-2.1-*", true, kArchive, Outcome::Saved, "2.1"},
         JobCase{"ArchiveMissing", "*-2.1-*", true, {}, Outcome::Missing, "2.1"},
-        JobCase{"ArchiveCutShort", "*-2.1-*", true, kArchiveCutShort, Outcome::Missing, "2.1"}),
+        JobCase{"ArchiveCutShort", "*-2.1-*", true, kArchiveCutShort, Outcome::Missing, "2.1"},
+        JobCase{"ArchiveClosedHalfway", "*-2.1-*", true, kArchiveClosedHalfway, Outcome::Missing, "2.1"},
+        JobCase{"ArchiveSilentHalfway", "*-2.1-*", true, kArchiveSilentHalfway, Outcome::Missing, "2.1"},
+        JobCase{"ArchiveTrickling", "*-2.1-*", true, kArchiveTrickling, Outcome::Missing, "2.1"},
+        JobCase{"ArchiveIsNoZip", "*-2.1-*", true, Served("PK but no archive"), Outcome::Missing, "2.1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateJob, WithoutAServerSaysSoInsteadOfUpToDate) {
@@ -162,16 +184,18 @@ TEST_F(UpdateJob, WithoutAServerSaysSoInsteadOfUpToDate) {
 
 TEST_F(UpdateJob, ReplacesAnOldArchiveOnlyWithAWholeOne) {
   fake::WriteWholeFile(Archive(), "old");
-  {
-    ScriptedServer cut({{kInfoPath, Served("*-2.1-*")}, {kArchivePath, kArchiveCutShort}});
+  for (const Reply& broken : {kArchiveCutShort, kArchiveClosedHalfway, kArchiveSilentHalfway}) {
+    ScriptedServer server({{kInfoPath, Served("*-2.1-*")}, {kArchivePath, broken}});
     fake.messageBoxAnswers.push_back(platform::kAnswerYes);
-    Run(cut.Url(kInfoPath), cut.Url(kArchivePath));
+    Run(server.Url(kInfoPath), server.Url(kArchivePath));
     EXPECT_EQ(ReadWholeFile(Archive()), "old");
+    EXPECT_EQ(fake.messageBoxes.back().text, session.catalogue.MsgUpdateMissing);
+    EXPECT_EQ(dir.Entries(), std::set<std::string>{jobs::kUpdateArchiveName});
   }
   ScriptedServer whole({{kInfoPath, Served("*-2.1-*")}, {kArchivePath, kArchive}});
   fake.messageBoxAnswers.push_back(platform::kAnswerYes);
   Run(whole.Url(kInfoPath), whole.Url(kArchivePath));
-  EXPECT_EQ(ReadWholeFile(Archive()), "PK archive bytes");
+  EXPECT_TRUE(ReadWholeFile(Archive()) == kZip);
   EXPECT_EQ(fake.messageBoxes.back().text, session.catalogue.MsgUpdateSaved + dir.Path());
   EXPECT_EQ(dir.Entries(), std::set<std::string>{jobs::kUpdateArchiveName});
 }

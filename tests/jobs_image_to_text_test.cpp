@@ -26,6 +26,7 @@ class ImageToTextTest : public fake::JobFixture {
     jobs::TextFileToImage(session);
     platform.calls.clear();
     platform.requesters.clear();
+    platform.paintedRuns.clear();
     platform.FlushPosted();
     return Path(name + ".png");
   }
@@ -68,6 +69,22 @@ TEST_F(ImageToTextTest, DecodedTextReachesTheResultWindow) {
   EXPECT_LT(at("OpenWindow 15"), at("OpenWindow 11"));
   EXPECT_LT(at("OpenWindow 11"), at("CloseWindow 15"));
   EXPECT_EQ(session.images.Find(codec::WorkImage), nullptr);
+  // Loading and decoding keep the windows painted, the decoding with the
+  // progress window up.
+  EXPECT_EQ(platform.paintedRuns, (std::vector<std::vector<int>>{{0}, {0, ui::kProgressWindow}}));
+}
+
+TEST_F(ImageToTextTest, DroppedPngIsDecodedWithoutTheRequester) {
+  const std::string png = MakePng("pngs/dropped", "dropped\r\ntext");
+  std::string shown = "<no result window>";
+  platform.onIdle = [&] {
+    if (platform.IsWindowOpen(ui::kResultWindow)) shown = platform.GetGadgetText(ui::kResultEditor);
+    platform.PushClose(ui::kResultWindow);
+  };
+  jobs::ImageToText(session, png);
+  EXPECT_EQ(shown, "dropped\ntext");
+  EXPECT_TRUE(platform.requesters.empty());
+  EXPECT_EQ(LastFolder(app::kPngFolder), Folder("pngs"));
 }
 
 TEST_F(ImageToTextTest, CancelledRequesterEndsSilently) {

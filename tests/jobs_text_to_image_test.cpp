@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <set>
 
 #include "codec/pixel_stream.h"
 #include "tests/support/file_modes.h"
@@ -56,6 +60,23 @@ TEST_F(TextToImageTest, TextFileBecomesAPngThatDecodesToItsBytes) {
   EXPECT_TRUE(platform.messageBoxes.empty());
   EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
   EXPECT_EQ(LastFolder(app::kPngFolder), temp.Path());
+  // Reading, drawing, the pause and the writing all keep the windows
+  // painted; the progress window is up while the PNG is written.
+  EXPECT_EQ(platform.paintedRuns, (std::vector<std::vector<int>>{{0}, {0}, {0}, {0, ui::kProgressWindow}}));
+}
+
+TEST_F(TextToImageTest, DroppedTextFileIsTheChosenSourceAndTheSaveRequesterFollows) {
+  StoreFolder(Folder("pngs"), app::kPngFolder);
+  const std::string source = Path("texts/dropped.txt");
+  WriteWholeFile(source, "dropped \xE9 text");
+  platform.requesterAnswers = {Path("pngs/dropped")};
+  jobs::TextFileToImage(session, source);
+  ASSERT_EQ(platform.requesters.size(), 1u);
+  EXPECT_EQ(platform.requesters[0].kind, RequesterKind::Save);
+  EXPECT_EQ(platform.requesters[0].startPath, Folder("pngs"));
+  EXPECT_EQ(Decode(Path("pngs/dropped.png")), "dropped \xE9 text");
+  EXPECT_EQ(LastFolder(app::kTextFolder), Folder("texts"));
+  EXPECT_EQ(FinalStatus(), texts.MsgCompleted);
 }
 
 TEST_F(TextToImageTest, CancelAtEitherRequesterBlinksCanceledAndWritesNothing) {
@@ -106,17 +127,33 @@ TEST_F(TextToImageTest, SaveNamesFollowTheExtensionRule) {
   }
 }
 
-TEST_F(TextToImageTest, FailedWriteShowsErrorAndIsNotCompleted) {
+// Both jobs leave "Please Wait" in the status line while the save requester
+// is up; a failed write must replace it with the failure, and the box must
+// say which file failed and why.
+TEST_F(TextToImageTest, FailedWriteNamesTheFileAndReasonAndTheStatusShowsTheFailure) {
   StoreFolder(Folder("pngs"), app::kPngFolder);
   WriteWholeFile(Path("texts/in.txt"), "abc");
   fs::create_directories(dir / "texts" / "taken.png");
-  platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
-  jobs::TextFileToImage(session);
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
-  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError);
-  EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
-  EXPECT_NE(FinalStatus(), texts.MsgCompleted);
+  platform.clipboard = "clip";
+  for (const bool fromClipboard : {false, true}) {
+    SCOPED_TRACE(fromClipboard ? "clipboard job" : "text file job");
+    platform.messageBoxes.clear();
+    platform.textChanges.clear();
+    if (fromClipboard) {
+      platform.requesterAnswers = {Path("texts/taken.png")};
+      jobs::ClipboardToImage(session);
+    } else {
+      platform.requesterAnswers = {Path("texts/in.txt"), Path("texts/taken.png")};
+      jobs::TextFileToImage(session);
+    }
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
+    EXPECT_EQ(platform.messageBoxes[0].text,
+              texts.MsgError + "\n" + Path("texts/taken.png") + ": " + std::strerror(EISDIR));
+    EXPECT_FALSE(platform.IsWindowOpen(ui::kProgressWindow));
+    EXPECT_EQ(StatusTexts().back(), texts.MsgError) << "never Please Wait after a failure";
+    EXPECT_EQ(FinalStatus(), texts.MsgError);
+  }
   EXPECT_EQ(LastFolder(app::kPngFolder), Folder("pngs"));
 }
 
@@ -196,16 +233,46 @@ TEST_F(TextToImageTest, TooLargeClipboardTextEndsTheProgramWithoutLeavingTheScra
   EXPECT_FALSE(scratchAtAlert);
 }
 
-TEST_F(TextToImageTest, ClipboardJobEndsSilentlyWhenTheScratchFileIsALink) {
+// Whatever holds the scratch file's name, the job neither touches it nor
+// ends silently: the text goes through a private folder, which goes too.
+TEST_F(TextToImageTest, ClipboardJobWorksAroundATakenScratchName) {
   const std::string victim = Path("victim");
   WriteWholeFile(victim, "keep");
-  if (!fake::MakeSymlink(victim, session.state.ScratchPath)) GTEST_SKIP() << fake::kNoSymlinks;
+  // Each makes the name taken; false when it cannot be made here (a link under Wine).
+  const std::function<bool()> takers[] = {
+      [&] { return fake::MakeSymlink(victim, session.state.ScratchPath); },
+      [&] { return WriteWholeFile(session.state.ScratchPath, "another user's or an older text"), true; },
+  };
+  for (const auto& take : takers) {
+    if (!take()) continue;
+    const std::set<std::string> before = temp.Entries();
+    const std::string taker = ReadWholeFile(session.state.ScratchPath);
+    platform.clipboard = "secret";
+    platform.requesterAnswers = {Path("clip.png")};
+    jobs::ClipboardToImage(session);
+    EXPECT_EQ(Decode(Path("clip.png")), "secret");
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_EQ(ReadWholeFile(victim), "keep");
+    EXPECT_EQ(ReadWholeFile(session.state.ScratchPath), taker);
+    std::set<std::string> after = temp.Entries();
+    after.erase("clip.png");
+    after.erase("prefs.lng");
+    std::set<std::string> expected = before;
+    expected.erase("clip.png");
+    expected.erase("prefs.lng");
+    EXPECT_EQ(after, expected) << "the private folder is gone";
+    fs::remove(session.state.ScratchPath);
+  }
+}
+
+TEST_F(TextToImageTest, ClipboardJobThatCannotMakeItsScratchFileSaysWhy) {
+  session.state.ScratchPath = Path("no-folder/letterloomtemp");
   platform.clipboard = "secret";
   jobs::ClipboardToImage(session);
-  EXPECT_EQ(ReadWholeFile(victim), "keep");
-  EXPECT_TRUE(platform.messageBoxes.empty());
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].title, texts.MsgError);
+  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError + ": No such file or directory");
   EXPECT_TRUE(platform.requesters.empty());
-  EXPECT_TRUE(StatusTexts().empty());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ TEST(WithNginx, NeedsTheLinuxNginx) { GTEST_SKIP() << "nginx runs in the Linux b
 
 #include "tests/support/session_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/zip_fixture.h"
 #include "tests/update/nginx_server.h"
 #include "ui/session.h"
 #include "ui/status_line.h"
@@ -32,12 +33,8 @@ constexpr const char* kInfoPath = "/fr/downloads/letterloom.txt";
 constexpr const char* kArchivePath = "/fr/downloads/letterloom.zip";
 constexpr const char* kSameVersionPath = "/same/letterloom.txt";
 
-// An archive of every byte value, several pieces long.
-std::string ArchiveBytes() {
-  std::string bytes;
-  for (int i = 0; i < 5000; ++i) bytes.push_back(static_cast<char>(i * 7 % 256));
-  return bytes;
-}
+// A zip archive holding every byte value, several pieces long.
+std::string ArchiveBytes() { return fake::UpdateArchive(); }
 
 class WithNginx : public testing::Test {
  protected:
@@ -85,10 +82,11 @@ TEST_F(WithNginx, SameVersionIsUpToDate) {
   EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgUpToDate);
 }
 
-TEST_F(WithNginx, MissingVersionFileIsNoNetwork) {
+// The server answered 404: that is no network failure.
+TEST_F(WithNginx, MissingVersionFileHasItsOwnOutcome) {
   RunJob("/fr/downloads/nothing.txt", kArchivePath, false);
   EXPECT_TRUE(fake.messageBoxes.empty());
-  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgNoNetwork);
+  EXPECT_EQ(fake.GetGadgetText(ui::kStatusLine), session.catalogue.MsgNoVersionFile);
 }
 
 TEST_F(WithNginx, DownloadsTheOfferedArchiveDirectlyOrThroughARedirect) {

@@ -60,6 +60,7 @@ TEST_F(StartupTest, FirstStartInAnEmptyDirectoryAsksThenOpensTheMainWindowInThat
   EXPECT_EQ(mainTitle, "LETTERLOOM by ORVANTO v2.0 beta6");
   EXPECT_EQ(statusText, "Convert !");
   EXPECT_EQ(clipboardCaption, "CLIPBOARD TXT -> PNG");
+  EXPECT_EQ(platform.platformLanguage, "en");
   EXPECT_EQ(platform.fonts.at(0), (platform::FontSpec{"arial", 11, false}));
   EXPECT_EQ(platform.fonts.at(1), (platform::FontSpec{"arial", 8, false}));
   EXPECT_TRUE(platform.messageBoxes.empty());
@@ -81,6 +82,7 @@ TEST_F(StartupTest, ClosingTheChooserSaysOupppsAndAsksAgain) {
   EXPECT_EQ(platform.messageBoxes[0].title, " ");
   EXPECT_EQ(platform.messageBoxes[0].text, "OUPPPS");
   EXPECT_EQ(statusText, "Konvertieren !");
+  EXPECT_EQ(platform.platformLanguage, "de") << "the dialogues and buttons speak the chosen language";
 }
 
 TEST_F(StartupTest, ExitInTheChooserEndsWithZeroAndLeavesTheDefaults) {

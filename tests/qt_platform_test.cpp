@@ -11,17 +11,23 @@
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <QUrl>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include "platform/qt/balloon_tip.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/window_placement.h"
 #include "tests/support/qt_backend.h"
 
 namespace {
@@ -84,13 +90,12 @@ struct WindowCase {
   Qt::WindowFlags absent;
 };
 
-// Where a window's outer frame belongs: centred with its frame, the outer
-// size clipped to the screen, or at the asked outer position.
-QPoint ExpectedOuterTopLeft(const WindowSpec& spec, QSize outer) {
-  if (!spec.centred) return {spec.x, spec.y};
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  const QSize clipped = outer.boundedTo(screen.size());
-  return {(screen.width() - clipped.width()) / 2, (screen.height() - clipped.height()) / 2};
+// Where a window's outer frame belongs: where the placement rule puts it
+// with the frame the backend knows (offscreen windows get no real frame).
+QPoint ExpectedOuterTopLeft(platform::Platform& ui, const WindowSpec& spec) {
+  const platform::ScreenRect outer =
+      platform::PlaceWindow(spec, ui.ScreenArea(), ui.AvailableScreenArea(), ui.WindowFrame(spec.style));
+  return {outer.x, outer.y};
 }
 
 TEST_F(QtPlatformTest, WindowsHaveTheirClientSizePlaceAndBoxes) {
@@ -104,7 +109,7 @@ TEST_F(QtPlatformTest, WindowsHaveTheirClientSizePlaceAndBoxes) {
        Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint},
       {"progress popup", {15, "", 292, 30, platform::kPopup},
        Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus,
-       Qt::WindowTitleHint},
+       Qt::WindowTitleHint | Qt::WindowStaysOnTopHint},
       {"result at a place", {kOtherWindow, "Result", 640, 660, kMainStyle & ~platform::kMinimizeBox, false, 30, 15},
        Qt::WindowCloseButtonHint, Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint},
       {"larger than the screen", {kWindow, "Huge", screen.width() + 200, screen.height() + 100, kMainStyle},
@@ -123,7 +128,7 @@ TEST_F(QtPlatformTest, WindowsHaveTheirClientSizePlaceAndBoxes) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "not resizable";
     const QRect outer = window->frameGeometry();
-    EXPECT_EQ(outer.topLeft(), ExpectedOuterTopLeft(c.spec, outer.size()));
+    EXPECT_EQ(outer.topLeft(), ExpectedOuterTopLeft(ui, c.spec));
     EXPECT_EQ(window->windowFlags() & c.present, c.present);
     EXPECT_EQ(window->windowFlags() & c.absent, Qt::WindowFlags());
     ui.CloseWindow(c.spec.number);
@@ -418,11 +423,103 @@ TEST_F(QtPlatformTest, MessageBoxAnswersAndShowsPlainText) {
         box->button(c.press)->click();
       }
     });
-    EXPECT_EQ(ui.MessageBox("Info", "File <b>a&b</b> saved", c.type), c.answer);
+    EXPECT_EQ(ui.ShowMessageBox("Info", "File <b>a&b</b> saved", c.type), c.answer);
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, "File <b>a&b</b> saved");
   }
 }
+
+// The progress popup is kept above the main window as its transient, never
+// by staying on top of everything, which would put it over message boxes.
+TEST_F(QtPlatformTest, PopupStaysAboveItsOwnerOnlyAndOutlivesItHarmlessly) {
+  QWidget* main = OpenMain();
+  ASSERT_TRUE(ui.OpenWindow({15, "", 292, 30, platform::kPopup, true, 0, 0, kWindow}));
+  QWidget* popup = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible() && w->size() == QSize(292, 30)) popup = w;
+  }
+  ASSERT_NE(popup, nullptr);
+  EXPECT_FALSE(popup->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  ASSERT_NE(popup->windowHandle(), nullptr);
+  EXPECT_EQ(popup->windowHandle()->transientParent(), main->windowHandle());
+  ui.CloseWindow(kWindow);  // the owner goes first: the popup stays usable
+  EXPECT_TRUE(ui.IsWindowOpen(15));
+  ui.CloseWindow(15);
+}
+
+TEST_F(QtPlatformTest, MessageBoxIsWideEnoughForItsTitle) {
+  const std::string title = "Erreur lors de l'enregistrement du fichier";
+  int boxWidth = 0;
+  int titleWidth = 0;
+  AnswerNextModal([&](QWidget* modal) {
+    ASSERT_NE(modal, nullptr);
+    boxWidth = modal->width();
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    titleWidth = QFontMetrics(bold).horizontalAdvance(QString::fromStdString(title));
+    static_cast<QDialog*>(modal)->accept();
+  });
+  ui.ShowMessageBox(title, "x", platform::kMbOk);
+  EXPECT_GT(titleWidth, 0);
+  EXPECT_GE(boxWidth, titleWidth + 100) << "room for the title and the title bar's boxes";
+}
+
+// Qt's own texts follow the language: the message box buttons and the file
+// requester's labels.
+TEST_F(QtPlatformTest, PlatformTextsSpeakTheChosenLanguage) {
+  struct Case {
+    const char* code;
+    const char* yes;
+    const char* lookIn;
+  } cases[] = {{"fr", "&Oui", "Voir dans :"}, {"de", "&Ja", "Suchen in:"}, {"en", "&Yes", "Look in:"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    ui.SetPlatformLanguage(c.code);
+    QString yes;
+    AnswerNextModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      yes = box->button(QMessageBox::Yes)->text();
+      box->button(QMessageBox::No)->click();
+    });
+    ui.ShowMessageBox("@", "?", platform::kMbYesNo);
+    EXPECT_EQ(yes, QString::fromUtf8(c.yes));
+    QString lookIn;
+    AnswerNextModal([&](QWidget* modal) {
+      ASSERT_NE(modal, nullptr);
+      if (auto* label = modal->findChild<QLabel*>("lookInLabel")) lookIn = label->text();
+      static_cast<QDialog*>(modal)->reject();
+    });
+    ui.FileRequester({platform::RequesterKind::Open, "Choose", "/", ""});
+    EXPECT_EQ(lookIn, QString::fromUtf8(c.lookIn));
+  }
+}
+
+TEST_F(QtPlatformTest, DroppedLocalFileArrivesAsAFileDropOfItsWindow) {
+  QWidget* window = OpenMain();
+  ui.AcceptFileDrops(kWindow);
+  EXPECT_TRUE(window->acceptDrops());
+  const QString local = QStringLiteral("/tmp/dropped folder/caf\u00e9.txt");
+  QMimeData web;
+  web.setUrls({QUrl(QStringLiteral("http://example.invalid/a.txt"))});
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(local), QUrl::fromLocalFile(QStringLiteral("/tmp/second.png"))});
+  for (QMimeData* data : {&web, &files}) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    EXPECT_EQ(enter.isAccepted(), data == &files);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+  }
+  ASSERT_TRUE(ui.CreateGadget({kWindow, 4, GadgetKind::Button, 20, 195, 300, 45, "after", -1, false, true}));
+  ChildWithText<QPushButton>(window, "after")->click();
+  const Event dropped = ui.WaitEvent();
+  EXPECT_EQ(dropped.kind, EventKind::FileDrop);
+  EXPECT_EQ(dropped.window, kWindow);
+  EXPECT_EQ(dropped.path, "/tmp/dropped folder/caf\xC3\xA9.txt");
+  EXPECT_EQ(ui.WaitEvent().kind, EventKind::Gadget) << "the web address was refused";
+}
+
 
 TEST(QtNameFilters, PatternListBecomesQtFilters) {
   struct Case {

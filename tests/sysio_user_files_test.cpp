@@ -6,7 +6,9 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,13 @@ unsigned ModeOf(const fs::path& path) {
   return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::mask);
 }
 
-// Owner-only: mode 0600 on POSIX. Windows has no such bits: the scratch
-// file lives in the user's own temporary folder instead.
+// Owner-only: modes 0600 and 0700 on POSIX. Windows has no such bits:
+// there the scratch file is private by its folder, the user's own
+// temporary folder.
 #ifdef _WIN32
-constexpr unsigned kScratchMode = 0666;
+constexpr unsigned kOwnerOnlyFile = 0666, kOwnerOnlyFolder = 0777;
 #else
-constexpr unsigned kScratchMode = 0600;
+constexpr unsigned kOwnerOnlyFile = 0600, kOwnerOnlyFolder = 0700;
 #endif
 
 class UserFilesTest : public ::testing::Test {
@@ -43,75 +46,91 @@ class UserFilesTest : public ::testing::Test {
 TEST_F(UserFilesTest, ScratchFileIsCreatedOwnerOnlyFilledAndDeleted) {
   const fs::path path = dir / "scratch";
   auto scratch = sysio::ScratchTextFile::Create(path.string());
-  ASSERT_TRUE(scratch);
-  EXPECT_EQ(ModeOf(path), kScratchMode);
-  ASSERT_TRUE(scratch->Write("line\r\n\xE9"));
-  EXPECT_EQ(scratch->ReadBack(), "line\r\n\xE9");
+  ASSERT_TRUE(scratch.IsOpen()) << scratch.status().Text();
+  EXPECT_EQ(scratch.path(), path.string());
+  EXPECT_EQ(ModeOf(path), kOwnerOnlyFile);
+  ASSERT_TRUE(scratch.Write("line\r\n\xE9"));
+  std::string back;
+  ASSERT_TRUE(scratch.ReadBack(back));
+  EXPECT_EQ(back, "line\r\n\xE9");
   EXPECT_EQ(ReadWholeFile(path), "line\r\n\xE9");
-  scratch->Delete();
-  EXPECT_FALSE(fs::exists(path));
+  scratch.Delete();
+  EXPECT_TRUE(temp.Entries().empty());
 }
 
-TEST_F(UserFilesTest, ScratchFileOfOursLeftBehindIsEmptiedAndMadePrivate) {
-  const fs::path path = dir / "scratch";
-  WriteWholeFile(path, "an older and much longer clipboard text");
-  fs::permissions(path, static_cast<fs::perms>(0644));
-  auto scratch = sysio::ScratchTextFile::Create(path.string());
-  ASSERT_TRUE(scratch);
-  ASSERT_TRUE(scratch->Write("new"));
-  EXPECT_EQ(ReadWholeFile(path), "new");
-  EXPECT_EQ(ModeOf(path), kScratchMode);
-}
-
-TEST_F(UserFilesTest, ScratchFileIsNeverMadeThroughALinkOrOverAForeignFile) {
+// Whatever holds the fixed name, it is never opened, followed or emptied:
+// the text goes to a new file in a new private folder, which Delete removes.
+TEST_F(UserFilesTest, TakenScratchNameIsNeverReused) {
   const fs::path victim = dir / "victim";
-  WriteWholeFile(victim, "keep me");
   struct Case {
     const char* name;
     bool (*make)(const fs::path& path, const fs::path& victim);  // false: cannot be made here
   };
   const Case cases[] = {
+      {"our own older file",
+       [](const fs::path& p, const fs::path&) { return WriteWholeFile(p, "older clipboard"), true; }},
       {"symlink to a file", [](const fs::path& p, const fs::path& v) { return fake::MakeSymlink(v, p); }},
       {"dangling symlink",
        [](const fs::path& p, const fs::path& v) { return fake::MakeSymlink(v.string() + "-new", p); }},
-      {"hard link",
-       [](const fs::path& p, const fs::path& v) {
-         std::error_code error;
-         fs::create_hard_link(v, p, error);
-         return !error;
-       }},
+      {"hard link", [](const fs::path& p, const fs::path& v) { return fs::create_hard_link(v, p), true; }},
       {"folder", [](const fs::path& p, const fs::path&) { return fs::create_directory(p); }},
 #ifndef _WIN32  // Windows has neither named pipes in folders nor user numbers
       {"pipe", [](const fs::path& p, const fs::path&) { return mkfifo(p.c_str(), 0600) == 0; }},
       {"another user's file",
        [](const fs::path& p, const fs::path&) {
          WriteWholeFile(p, "theirs");
-         return geteuid() == 0 && chown(p.c_str(), 65534, 65534) == 0;
+         if (geteuid() == 0) (void)chown(p.c_str(), 65534, 65534);
+         return true;
        }},
 #endif
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteWholeFile(victim, "keep me");
     const fs::path path = dir / "scratch";
     if (!c.make(path, victim)) {
       fs::remove_all(path);
       continue;
     }
-    EXPECT_FALSE(sysio::ScratchTextFile::Create(path.string())) << c.name;
-    EXPECT_EQ(ReadWholeFile(victim), "keep me") << c.name;
-    EXPECT_FALSE(fs::exists(victim.string() + "-new")) << c.name;
+    const std::set<std::string> before = temp.Entries();
+    const std::string takerContent = fs::is_regular_file(path) ? ReadWholeFile(path) : "";
+    auto scratch = sysio::ScratchTextFile::Create(path.string());
+    ASSERT_TRUE(scratch.IsOpen()) << scratch.status().Text();
+    const fs::path made = scratch.path();
+    EXPECT_NE(made, path);
+    EXPECT_EQ(made.filename(), "scratch");
+    EXPECT_EQ(ModeOf(made.parent_path()), kOwnerOnlyFolder);
+    EXPECT_EQ(ModeOf(made), kOwnerOnlyFile);
+    ASSERT_TRUE(scratch.Write("clipboard"));
+    std::string back;
+    ASSERT_TRUE(scratch.ReadBack(back));
+    EXPECT_EQ(back, "clipboard");
+    scratch.Delete();
+    EXPECT_EQ(temp.Entries(), before);
+    EXPECT_EQ(ReadWholeFile(victim), "keep me");
+    if (fs::is_regular_file(path)) {
+      EXPECT_EQ(ReadWholeFile(path), takerContent);
+    }
     fs::remove_all(path);
   }
+}
+
+TEST_F(UserFilesTest, ScratchFileThatCannotBeMadeSaysWhy) {
+  auto scratch = sysio::ScratchTextFile::Create((dir / "no-folder" / "scratch").string());
+  EXPECT_FALSE(scratch.IsOpen());
+  EXPECT_EQ(scratch.status().code(), ENOENT);
+  EXPECT_TRUE(temp.Entries().empty());
 }
 
 TEST_F(UserFilesTest, ScratchDeleteLeavesAFileThatReplacedTheName) {
   const fs::path path = dir / "scratch";
   auto scratch = sysio::ScratchTextFile::Create(path.string());
-  ASSERT_TRUE(scratch);
+  ASSERT_TRUE(scratch.IsOpen());
   // Moved away, not removed: on Windows a removed file keeps its name
   // until its last handle (ours) is closed.
   fs::rename(path, dir / "moved");
   WriteWholeFile(path, "someone else's");
-  scratch->Delete();
+  scratch.Delete();
   EXPECT_EQ(ReadWholeFile(path), "someone else's");
 }
 
@@ -128,7 +147,9 @@ TEST_F(UserFilesTest, InputIsOpenedForReadingAndCreatedWhenMissing) {
   EXPECT_EQ(ReadWholeFile(readOnly), "text");
 
   std::vector<fs::path> refused = {fs::path(), dir, dir / "no-folder" / "a.txt"};
-#ifndef _WIN32
+#ifdef _WIN32
+  refused.push_back("NUL");  // a device, Windows' twin of the pipe
+#else
   const fs::path pipe = dir / "pipe";
   mkfifo(pipe.c_str(), 0600);
   refused.push_back(pipe);

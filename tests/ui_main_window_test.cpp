@@ -85,9 +85,10 @@ TEST_F(MainWindowTest, OpensCentredFixedWindowWithBannerThenTipThenColoursWindow
       "CreateGadget 22",      "CreateGadget 23",      "CreateGadget 7",       "AddBalloonTip 0 22",
       "SetGadgetColours 2",   "SetGadgetColours 3",   "SetGadgetColours 4",   "SetGadgetColours 5",
       "SetGadgetColours 6",   "SetGadgetColours 23",  "SetGadgetColours 22",  "SetGadgetColours 7",
-      "SetWindowColour 0",
+      "SetWindowColour 0",    "AcceptFileDrops 0",
   };
   EXPECT_EQ(platform.calls, expectedCalls);
+  EXPECT_TRUE(platform.windows.at(ui::kMainWindow).acceptsDrops);
 }
 
 TEST_F(MainWindowTest, WindowThatCannotOpenBuildsNothing) {
@@ -165,9 +166,26 @@ TEST_F(MainLoopRulesTest, ClicksAndCloseDuringAJobAreTakenAfterItEnds) {
   EXPECT_EQ(ran, (std::vector<std::string>{"start", "end", "start", "end"}));
 }
 
+TEST_F(MainLoopRulesTest, DroppedFileStartsThePictureJobForAPngAndTheTextJobOtherwise) {
+  ASSERT_TRUE(ui::OpenMainWindow(session));
+  ui::MainJobs jobs = RecordingJobs();
+  jobs.textFileDropped = [this](const std::string& path) { ran.push_back("text " + path); };
+  jobs.imageFileDropped = [this](const std::string& path) { ran.push_back("image " + path); };
+  platform.PushDrop(ui::kMainWindow, "/t/notes.txt");
+  platform.PushDrop(ui::kMainWindow, "/t/picture.PNG");
+  platform.PushDrop(ui::kMainWindow, "/t/old.png/readme");
+  platform.PushDrop(ui::kMainWindow, "/t/no extension");
+  platform.PushDrop(11, "/t/elsewhere.txt");  // only the main window takes drops
+  platform.PushClose(ui::kMainWindow);
+  EXPECT_EQ(Run(jobs), 0);
+  EXPECT_EQ(ran, (std::vector<std::string>{"text /t/notes.txt", "image /t/picture.PNG", "text /t/old.png/readme",
+                                           "text /t/no extension"}));
+}
+
 TEST_F(MainLoopRulesTest, MissingJobIsTakenAndDoesNothing) {
   ASSERT_TRUE(ui::OpenMainWindow(session));
   platform.PushClick(ui::kMainWindow, ui::kImageFileButton);
+  platform.PushDrop(ui::kMainWindow, "/t/notes.txt");
   platform.PushClose(ui::kMainWindow);
   EXPECT_EQ(Run(ui::MainJobs{}), 0);
 }

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "tests/support/file_modes.h"
 #include "tests/support/job_fixture.h"
@@ -174,19 +177,62 @@ TEST_F(ResultWindowTest, CancelledSaveSetsCanceledAndTheWindowStays) {
   EXPECT_TRUE(platform.messageBoxes.empty());
 }
 
-TEST_F(ResultWindowTest, UnwritableSaveShowsTheErrorBox) {
+// The box names the file and the system's reason under the catalogue's
+// text, and the status line shows the failure.
+TEST_F(ResultWindowTest, UnwritableSaveNamesTheFileAndReasonAndShowsTheFailure) {
   const std::string protectedFile = Path("texts/protected.txt");
   WriteWholeFile(protectedFile, "keep");
   fake::MakeReadOnly(protectedFile);
   fs::create_directories(dir / "texts" / "folder.txt");
   platform.requesterAnswers = {protectedFile, Path("texts/folder.txt")};
+  std::vector<std::string> statusAtBox;
+  platform.onMessageBox = [&](const fake::MessageBoxCall&) {
+    statusAtBox.push_back(platform.GetGadgetText(ui::kStatusLine));
+  };
   RunSteps({Click(ui::kSaveTextButton), Click(ui::kSaveTextButton)});
   ASSERT_EQ(platform.messageBoxes.size(), 2u);
-  for (const fake::MessageBoxCall& box : platform.messageBoxes) {
-    EXPECT_EQ(box.title, texts.MsgError);
-    EXPECT_EQ(box.text, texts.MsgError);
-  }
+  for (const fake::MessageBoxCall& box : platform.messageBoxes) EXPECT_EQ(box.title, texts.MsgError);
+  // Refused by the program for the superuser too, with the system's wording of why.
+  const std::string protectedReason = std::string(": ") + std::strerror(EACCES);
+  EXPECT_EQ(platform.messageBoxes[0].text, texts.MsgError + "\n" + protectedFile + protectedReason);
+  EXPECT_EQ(platform.messageBoxes[1].text,
+            texts.MsgError + "\n" + Path("texts/folder.txt") + ": " + std::strerror(EISDIR));
+  EXPECT_EQ(statusAtBox, (std::vector<std::string>{texts.MsgError, texts.MsgError}));
   EXPECT_EQ(ReadWholeFile(protectedFile), "keep");
+}
+
+// "日本語 ✓" typed into a Windows-1252 text: the code page cannot hold it, so
+// the whole text is saved and copied as UTF-8, line ends kept, and the saved
+// message says so; an edit the code page can hold stays Windows-1252.
+TEST_F(ResultWindowTest, TypedCharactersOutsideWindows1252AreSavedAsUtf8AndTheUserIsTold) {
+  fs::create_directories(dir / "out");
+  platform.requesterAnswers = {Path("out/typed.txt"), Path("out/latin.txt")};
+  const std::string typed = "na\xC3\xAFve caf\xC3\xA9\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93\n";
+  const std::string typedUtf8 =
+      "na\xC3\xAFve caf\xC3\xA9\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93\r\n";
+  std::optional<std::string> copied;
+  RunSteps({EditThenClick(typed, ui::kSaveTextButton), Click(ui::kCopyTextButton),
+            [&] {
+              copied = platform.clipboard;
+              platform.UserEdits(ui::kResultEditor, "caf\xC3\xA9 \xE2\x82\xAC\n");
+              platform.PushClick(ui::kResultWindow, ui::kSaveTextButton);
+            }});
+  EXPECT_EQ(ReadWholeFile(Path("out/typed.txt")), typedUtf8);
+  EXPECT_EQ(copied, typedUtf8);
+  EXPECT_EQ(ReadWholeFile(Path("out/latin.txt")), "caf\xE9 \x80\r\n");
+  ASSERT_EQ(platform.messageBoxes.size(), 3u);
+  EXPECT_EQ(platform.messageBoxes[0].text,
+            "File " + Path("out/typed.txt") + " has been saved" + texts.MsgSavedAsUtf8);
+  EXPECT_EQ(platform.messageBoxes[2].text, "File " + Path("out/latin.txt") + " has been saved");
+}
+
+TEST_F(ResultWindowTest, SavingRunsWithTheWindowsKeptPainted) {
+  fs::create_directories(dir / "out");
+  platform.requesterAnswers = {Path("out/notes.txt")};
+  RunSteps({Click(ui::kSaveTextButton)});
+  ASSERT_EQ(platform.paintedRuns.size(), 1u);
+  EXPECT_EQ(platform.paintedRuns[0], (std::vector<int>{ui::kMainWindow, ui::kResultWindow}));
+  EXPECT_EQ(ReadWholeFile(Path("out/notes.txt")), kLatinText);
 }
 
 TEST_F(ResultWindowTest, WindowThatCannotOpenIsReportedAndEndsTheJob) {

@@ -107,6 +107,7 @@ TEST_F(StatusLineTest, ProgressWindowIsAFramelessAmberPopupWithItsOwnFont) {
   EXPECT_EQ(window.clientWidth, 292);
   EXPECT_EQ(window.clientHeight, 30);
   EXPECT_TRUE(window.centred);
+  EXPECT_EQ(window.owner, ui::kMainWindow) << "kept over the main window, below the message boxes";
   EXPECT_EQ(platform.windows.at(ui::kProgressWindow).background, ui::kProgressAmber);
 
   const fake::GadgetRecord& text = platform.gadget(ui::kProgressTextGadget);

@@ -31,7 +31,9 @@ TEST_P(ShowBytesTest, ShowsAndGivesBackTheSameBytesWhenUnedited) {
   EXPECT_EQ(text.encoding, c.encoding);
   EXPECT_EQ(text.lineEnd, c.lineEnd);
   EXPECT_EQ(text.shown, c.shown);
-  EXPECT_EQ(BytesFromEditor(text, text.shown), c.bytes);
+  const ui::EditorBytes back = BytesFromEditor(text, text.shown);
+  EXPECT_EQ(back.bytes, c.bytes);
+  EXPECT_EQ(back.encoding, c.encoding);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,7 +66,9 @@ TEST(TextBytes, EveryWindows1252ByteSurvivesAnEdit) {
   }
   const ui::ShownText text = ShowBytes(all);
   ASSERT_EQ(text.encoding, TextEncoding::Windows1252);
-  EXPECT_EQ(BytesFromEditor(text, text.shown + "!"), all + "!");
+  const ui::EditorBytes edited = BytesFromEditor(text, text.shown + "!");
+  EXPECT_EQ(edited.bytes, all + "!");
+  EXPECT_EQ(edited.encoding, TextEncoding::Windows1252);
 }
 
 struct EditCase {
@@ -72,29 +76,44 @@ struct EditCase {
   std::string original;
   std::string edited;
   std::string expected;
+  TextEncoding encoding;
 };
 void PrintTo(const EditCase& c, std::ostream* os) { *os << c.name; }
 
 
 class EditedTextTest : public ::testing::TestWithParam<EditCase> {};
 
-TEST_P(EditedTextTest, KeepsTheOriginalsEncodingAndLineEnds) {
+TEST_P(EditedTextTest, KeepsTheOriginalsEncodingAndLineEndsAndLosesNoCharacter) {
   const EditCase& c = GetParam();
-  EXPECT_EQ(BytesFromEditor(ShowBytes(c.original), c.edited), c.expected);
+  const ui::EditorBytes back = BytesFromEditor(ShowBytes(c.original), c.edited);
+  EXPECT_EQ(back.bytes, c.expected);
+  EXPECT_EQ(back.encoding, c.encoding);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EditedTextTest,
     ::testing::Values(
-        EditCase{"CrLfStyle", "a\r\nb", "a\nb\nc", "a\r\nb\r\nc"},
-        EditCase{"LfStyle", "a\nb", "a\nb\nc", "a\nb\nc"},
-        EditCase{"CrStyle", "a\rb", "a\nbc", "a\rbc"},
-        EditCase{"EditorSeparators", "a\r\nb", "x\xE2\x80\xA8y\xE2\x80\xA9z", "x\r\ny\r\nz"},
-        EditCase{"Utf8StaysUtf8", "caf\xC3\xA9", "caf\xC3\xA9 \xCE\xA9", "caf\xC3\xA9 \xCE\xA9"},
-        EditCase{"LatinEuroIsOneByte", "caf\xE9", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
-        EditCase{"LatinCannotHoldOmega", "caf\xE9", "\xCE\xA9 \xF0\x9F\x98\x80!", "? ?!"},
-        EditCase{"LatinC1WithoutMeaningIsQuestionMark", "\xE9", "\xC2\x80", "?"},
-        EditCase{"EmptiedText", "abc\r\n", "", ""}),
+        EditCase{"CrLfStyle", "a\r\nb", "a\nb\nc", "a\r\nb\r\nc", TextEncoding::Utf8},
+        EditCase{"LfStyle", "a\nb", "a\nb\nc", "a\nb\nc", TextEncoding::Utf8},
+        EditCase{"CrStyle", "a\rb", "a\nbc", "a\rbc", TextEncoding::Utf8},
+        EditCase{"EditorSeparators", "a\r\nb", "x\xE2\x80\xA8y\xE2\x80\xA9z", "x\r\ny\r\nz", TextEncoding::Utf8},
+        EditCase{"Utf8StaysUtf8", "caf\xC3\xA9", "caf\xC3\xA9 \xCE\xA9", "caf\xC3\xA9 \xCE\xA9", TextEncoding::Utf8},
+        EditCase{"LatinEuroIsOneByte", "caf\xE9", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80",
+                 TextEncoding::Windows1252},
+        // A typed character the code page cannot hold turns the whole text,
+        // earlier characters and line ends in the original's style, into UTF-8.
+        EditCase{"TypedJapaneseAndCheckMarkMakeItUtf8", "caf\xE9\r\n",
+                 "caf\xC3\xA9\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93",
+                 "caf\xC3\xA9\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93", TextEncoding::Utf8},
+        EditCase{"EmojiMakesItUtf8", "caf\xE9", "\xCE\xA9 \xF0\x9F\x98\x80!", "\xCE\xA9 \xF0\x9F\x98\x80!",
+                 TextEncoding::Utf8},
+        EditCase{"C1WithoutMeaningMakesItUtf8", "\xE9", "\xC2\x80", "\xC2\x80", TextEncoding::Utf8},
+        EditCase{"EmptiedText", "abc\r\n", "", "", TextEncoding::Utf8}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextBytes, ClipboardTextIsUtf8WhateverTheEncoding) {
+  EXPECT_EQ(ui::ClipboardTextFor(TextEncoding::Windows1252, "caf\xE9\x80\r\n"), "caf\xC3\xA9\xE2\x82\xAC\r\n");
+  EXPECT_EQ(ui::ClipboardTextFor(TextEncoding::Utf8, "\xE2\x9C\x93\r\n"), "\xE2\x9C\x93\r\n");
+}
 
 }  // namespace

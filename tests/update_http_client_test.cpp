@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/zip_fixture.h"
 #include "tests/update/scripted_server.h"
 #include "update/http_client.h"
 
@@ -24,6 +25,8 @@ update::Limits ShortLimits() {
   limits.answerMs = 1000;
   limits.pieceMs = 1000;
   limits.closeDelimitedPieceMs = 300;
+  limits.fetchTotalMs = 1500;
+  limits.downloadTotalMs = 1500;
   return limits;
 }
 
@@ -107,7 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
                    HttpError::None, "abc"},
         AnswerCase{"UntilClose", {"HTTP/1.0 200 OK\r\nServer: t\r\n\r\nuntil the end"}, HttpError::None,
                    "until the end"},
-        AnswerCase{"UntilSilence", {Ok("", "then silence"), "", true}, HttpError::None, "then silence"},
         AnswerCase{"LargeBodyInManyPieces", {Ok("Content-Length: 100000\r\n", std::string(100000, 'z'))},
                    HttpError::None, std::string(100000, 'z')}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -122,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"ChunkedDataCutShort", {kChunkedHead + "a\r\nabc"}, HttpError::Closed, ""},
         AnswerCase{"ChunkWithoutLineEnd", {kChunkedHead + "3\r\nabcX\r\n0\r\n\r\n"},
                    HttpError::BadHeader, ""},
+        AnswerCase{"UntilCloseThenSilence", {Ok("", "then silence"), "", true}, HttpError::Timeout, ""},
         AnswerCase{"NoAnswer", {""}, HttpError::Closed, ""},
         AnswerCase{"SilentServer", {"", "", true}, HttpError::Timeout, ""},
         AnswerCase{"HeadThenSilence", {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\n", "", true},
@@ -156,6 +159,11 @@ INSTANTIATE_TEST_SUITE_P(
                    HttpError::BadHeader, ""},
         AnswerCase{"HeadTricklingForever", {"HTTP/1.1 200 OK\r\nX-Slow: ", "s", false, 50},
                    HttpError::Timeout, ""},
+        // Each piece comes well within its own limit: only the total limit ends these.
+        AnswerCase{"BodyTricklingForever", {Ok("Content-Length: 100000000\r\n", ""), "b", false, 50},
+                   HttpError::Timeout, ""},
+        AnswerCase{"UntilCloseTricklingForever", {Ok("", ""), "b", false, 50}, HttpError::Timeout, ""},
+        AnswerCase{"ChunksTricklingForever", {kChunkedHead, "1\r\nb\r\n", false, 50}, HttpError::Timeout, ""},
         AnswerCase{"EndlessChunkLine", {kChunkedHead + "1", "0"}, HttpError::BadHeader, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -174,6 +182,37 @@ TEST(DownloadToFile, LeavesAnExistingArchiveAloneUnlessTheNewOneIsWhole) {
               HttpError::None);
   EXPECT_EQ(ReadWholeFile(destination), "new archive");
   EXPECT_EQ(dir.Entries(), std::set<std::string>{"letterloom_update.zip"});
+}
+
+// An archive replaces the old one only when it is a whole zip: a body that
+// ends by the server's close can be cut anywhere, and a silence ends nothing.
+TEST(DownloadToFile, ArchiveReplacesTheOldOneOnlyWhenItIsAWholeZip) {
+  const std::string zip = fake::UpdateArchive();
+  const std::string half = zip.substr(0, zip.size() / 2);
+  struct Case {
+    const char* name;
+    Reply reply;
+    HttpError error;
+  };
+  const Case cases[] = {
+      {"WholeUntilClose", {Ok("", zip)}, HttpError::None},
+      {"WholeWithLength", {Ok("Content-Length: " + std::to_string(zip.size()) + "\r\n", zip)}, HttpError::None},
+      {"CutShortUntilClose", {Ok("", half)}, HttpError::NotAnArchive},
+      {"HalfThenSilence", {Ok("", half), "", true}, HttpError::Timeout},
+      {"WholeLengthButNoZip", {Ok("Content-Length: 9\r\n", "not a zip")}, HttpError::NotAnArchive},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    std::string destination = dir.Path() + "letterloom_update.zip";
+    fake::WriteWholeFile(destination, "old archive");
+    ScriptedServer server({{"*", c.reply}});
+    ExpectError(update::DownloadToFile(server.Url(kArchivePath), destination, ShortLimits(),
+                                       update::BodyCheck::ZipArchive),
+                c.error);
+    EXPECT_TRUE(ReadWholeFile(destination) == (c.error == HttpError::None ? zip : "old archive"));
+    EXPECT_EQ(dir.Entries(), std::set<std::string>{"letterloom_update.zip"});
+  }
 }
 
 TEST(DownloadToFile, FailsWhenTheFileCannotBeMade) {
@@ -239,6 +278,7 @@ TEST(FetchUrlText, StopsAtTheVersionFileBound) {
        HttpError::TooLarge},
       {"EndlessBodyUntilClose", {Ok("", ""), "*-2.1-*"}, HttpError::TooLarge},
       {"EndlessChunks", {kChunkedHead, "7\r\n*-2.1-*\r\n"}, HttpError::TooLarge},
+      {"TricklingBelowTheBound", {Ok("Content-Length: 1000\r\n", ""), "v", false, 50}, HttpError::Timeout},
       {"ErrorPage", {"HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n\r\n*-2.1-*"}, HttpError::NotOk},
   };
   for (const Case& c : cases) {

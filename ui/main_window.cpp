@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "resources/embedded.h"
 #include "ui/embedded_picture.h"
+#include "ui/file_name.h"
 #include "ui/palette.h"
 #include "ui/status_line.h"
 
@@ -16,6 +17,7 @@ constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 359;
 constexpr const char* kTitlePrefix = "LETTERLOOM by ORVANTO v";
 constexpr const char* kInfoCaption = "?";
+constexpr const char* kPngExtension = "png";
 
 platform::GadgetSpec Gadget(int number, platform::GadgetKind kind, int x, int y, int width,
                             int height, std::string text) {
@@ -80,6 +82,14 @@ void RunJob(const std::function<void()>& job) {
   if (job) job();
 }
 
+bool IsPngName(const std::string& path) { return AddMissingExtension(path, kPngExtension) == path; }
+
+// Runs the job that takes a dropped file of that kind.
+void DispatchDrop(const MainJobs& jobs, const std::string& path) {
+  const auto& job = IsPngName(path) ? jobs.imageFileDropped : jobs.textFileDropped;
+  if (job && !path.empty()) job(path);
+}
+
 // Runs the job of the gadget that sent the event; other gadgets start nothing.
 void DispatchGadget(Session& session, const MainJobs& jobs, int gadget) {
   switch (gadget) {
@@ -111,6 +121,7 @@ bool OpenMainWindow(Session& session) {
   SetMainFonts(platform);
   AddBalloonTip(session, kMainWindow, kUpdateButton, session.catalogue.MsgUpdateTip);
   SetMainColours(platform);
+  platform.AcceptFileDrops(kMainWindow);
   return true;
 }
 
@@ -120,6 +131,8 @@ void MainLoop(Session& session, const MainJobs& jobs) {
     const platform::Event event = platform.WaitEvent();
     if (event.kind == platform::EventKind::Gadget) {
       DispatchGadget(session, jobs, event.gadget);
+    } else if (event.kind == platform::EventKind::FileDrop && event.window == kMainWindow) {
+      DispatchDrop(jobs, event.path);
     } else if (event.kind == platform::EventKind::CloseRequest && event.window == kMainWindow) {
       platform.CloseWindow(kMainWindow);
       app::EndProgram(platform);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "ui/numbers.h"
 #include "ui/session.h"
@@ -9,15 +10,20 @@
 namespace ui {
 
 // The jobs the five buttons start; the info button's job is ToggleInfoPanel.
+// A file dropped on the main window starts the picture job with it when its
+// name ends in ".png" (any case), else the text-file job with it.
 struct MainJobs {
   std::function<void()> textFileToImage;
   std::function<void()> clipboardToImage;
   std::function<void()> imageToText;
   std::function<void()> checkForUpdate;
+  std::function<void(const std::string& path)> textFileDropped;
+  std::function<void(const std::string& path)> imageFileDropped;
 };
 
-// Builds window 0 with every gadget, font, tooltip and colour. False when
-// the window cannot be opened (nothing else is built then).
+// Builds window 0 with every gadget, font, tooltip and colour, and lets it
+// take dropped files. False when the window cannot be opened (nothing else
+// is built then).
 bool OpenMainWindow(Session& session);
 
 // Runs until window 0 is closed, then ends the program through EndProgram.

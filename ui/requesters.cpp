@@ -1,5 +1,8 @@
-// The file requesters and the error box that the conversion jobs and the result window share.
+// The file requesters and the error boxes that the conversion jobs and the result window share.
 #include "ui/requesters.h"
+
+#include <cerrno>
+#include <cstring>
 
 #include "app/settings_file.h"
 
@@ -17,7 +20,23 @@ std::string AskForFile(Session& session, platform::RequesterKind kind, app::Fold
 }
 
 void ShowErrorBox(Session& session) {
-  session.platform.MessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+  session.platform.ShowMessageBox(session.catalogue.MsgError, session.catalogue.MsgError, platform::kMbOk);
+}
+
+std::optional<FileFailure> RunFileStep(const std::string& path, const std::function<sysio::IoStatus()>& step) {
+  const sysio::IoStatus status = step();
+  if (status.ok()) return std::nullopt;
+  return FileFailure{path, status.code()};
+}
+
+std::string DescribeFailure(const FileFailure& failure) {
+  if (failure.errorNumber == 0) return failure.path;
+  return failure.path + ": " + std::strerror(failure.errorNumber);
+}
+
+void ShowErrorBox(Session& session, const FileFailure& failure) {
+  const std::string& error = session.catalogue.MsgError;
+  session.platform.ShowMessageBox(error, error + "\n" + DescribeFailure(failure), platform::kMbOk);
 }
 
 }  // namespace ui

@@ -1,6 +1,9 @@
 // The result window: its gadgets, its nested loop, copying and saving DecodedText.
 #include "ui/result_window.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "app/settings_file.h"
 #include "sysio/user_file.h"
 #include "ui/file_name.h"
@@ -15,73 +18,119 @@ constexpr int kWindowX = 330;
 constexpr int kWindowY = 155;
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 660;
+constexpr int kMargin = 5;             // around and between the gadgets
+constexpr int kEditorHeight = 550;
+constexpr int kButtonHeight = 45;
+// The least the editor keeps on a small screen, and the least width of the
+// window; below them the window is larger than the screen.
+constexpr int kMinEditorHeight = 100;
+constexpr int kMinClientWidth = 320;
+constexpr unsigned kResultStyle = platform::kTitleBar | platform::kSystemMenu;
 constexpr unsigned kSavedBoxType = 0x50;
 constexpr const char* kResultTitle = "Result";
 constexpr const char* kCopiedTitle = "OK";
 constexpr const char* kSavedTitle = "Info";
 constexpr const char* kTextExtension = "txt";
 
-bool OpenResultWindow(Session& session) {
+// The window's size and its gadgets' places: the designed ones where the
+// window fits the available screen with its frame; otherwise the editor
+// gives up the height (and the gadgets the width) the screen lacks, so that
+// the buttons and the title bar stay on it.
+struct ResultLayout {
+  int clientWidth = kClientWidth;
+  int clientHeight = kClientHeight;
+  int editorHeight = kEditorHeight;
+};
+
+ResultLayout FitResultLayout(const platform::Platform& platform) {
+  const platform::ScreenRect area = platform.AvailableScreenArea();
+  const platform::FrameExtents frame = platform.WindowFrame(kResultStyle);
+  ResultLayout layout;
+  if (area.width <= 0 || area.height <= 0) return layout;
+  const int lackedHeight = kClientHeight - (area.height - frame.top - frame.bottom);
+  if (lackedHeight > 0) {
+    layout.editorHeight = std::max(kMinEditorHeight, kEditorHeight - lackedHeight);
+    layout.clientHeight = kClientHeight - (kEditorHeight - layout.editorHeight);
+  }
+  const int freeWidth = area.width - frame.left - frame.right;
+  layout.clientWidth = std::clamp(freeWidth, kMinClientWidth, kClientWidth);
+  return layout;
+}
+
+bool OpenResultWindow(Session& session, const ResultLayout& layout) {
   return session.platform.OpenWindow({.number = kResultWindow,
                                       .title = kResultTitle,
-                                      .clientWidth = kClientWidth,
-                                      .clientHeight = kClientHeight,
-                                      .style = platform::kTitleBar | platform::kSystemMenu,
+                                      .clientWidth = layout.clientWidth,
+                                      .clientHeight = layout.clientHeight,
+                                      .style = kResultStyle,
                                       .centred = false,
                                       .x = kWindowX,
                                       .y = kWindowY});
 }
 
-bool CreateGadget(Session& session, int number, platform::GadgetKind kind, int y, int height,
-                  const std::string& text) {
+bool CreateGadget(Session& session, const ResultLayout& layout, int number, platform::GadgetKind kind,
+                  int y, int height, const std::string& text) {
   return session.platform.CreateGadget({.window = kResultWindow,
                                         .number = number,
                                         .kind = kind,
-                                        .x = 5,
+                                        .x = kMargin,
                                         .y = y,
-                                        .width = 630,
+                                        .width = layout.clientWidth - 2 * kMargin,
                                         .height = height,
                                         .text = text,
                                         .flat = kind == platform::GadgetKind::Button});
 }
 
-bool CreateResultGadgets(Session& session) {
+bool CreateResultGadgets(Session& session, const ResultLayout& layout) {
   const app::MessageCatalogue& texts = session.catalogue;
-  return CreateGadget(session, kResultEditor, platform::GadgetKind::Editor, 5, 550, {}) &&
-         CreateGadget(session, kCopyTextButton, platform::GadgetKind::Button, 560, 45, texts.MsgCopyText) &&
-         CreateGadget(session, kSaveTextButton, platform::GadgetKind::Button, 610, 45, texts.MsgSaveText);
+  const int copyY = kMargin + layout.editorHeight + kMargin;
+  const int saveY = copyY + kButtonHeight + kMargin;
+  return CreateGadget(session, layout, kResultEditor, platform::GadgetKind::Editor, kMargin,
+                      layout.editorHeight, {}) &&
+         CreateGadget(session, layout, kCopyTextButton, platform::GadgetKind::Button, copyY, kButtonHeight,
+                      texts.MsgCopyText) &&
+         CreateGadget(session, layout, kSaveTextButton, platform::GadgetKind::Button, saveY, kButtonHeight,
+                      texts.MsgSaveText);
 }
 
-// DecodedText = the editor's text, as bytes.
-void ReadEditorBack(Session& session, const ShownText& shown) {
-  session.decodedText = BytesFromEditor(shown, session.platform.GetGadgetText(kResultEditor));
+// DecodedText = the editor's text, as bytes; returns the encoding they are in.
+TextEncoding ReadEditorBack(Session& session, const ShownText& shown) {
+  EditorBytes back = BytesFromEditor(shown, session.platform.GetGadgetText(kResultEditor));
+  session.decodedText = std::move(back.bytes);
+  return back.encoding;
 }
 
 void CopyDecodedText(Session& session, const ShownText& shown) {
-  ReadEditorBack(session, shown);
-  if (!session.platform.SetClipboardText(ClipboardTextFor(shown, session.decodedText))) {
+  const TextEncoding encoding = ReadEditorBack(session, shown);
+  if (!session.platform.SetClipboardText(ClipboardTextFor(encoding, session.decodedText))) {
     ShowErrorBox(session);
     return;
   }
-  session.platform.MessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
+  session.platform.ShowMessageBox(kCopiedTitle, session.catalogue.MsgTextCopied, platform::kMbOk);
 }
 
 void SaveDecodedText(Session& session, const ShownText& shown) {
-  ReadEditorBack(session, shown);
-  std::string path = AskForFile(session, platform::RequesterKind::Save, app::kTextFolder,
-                                session.catalogue.MsgChooseName, session.catalogue.MsgSaveTextPattern);
+  const app::MessageCatalogue& texts = session.catalogue;
+  const TextEncoding encoding = ReadEditorBack(session, shown);
+  std::string path = AskForFile(session, platform::RequesterKind::Save, app::kTextFolder, texts.MsgChooseName,
+                                texts.MsgSaveTextPattern);
   if (path.empty()) {
-    SetStatusText(session, session.catalogue.MsgCanceled);
+    SetStatusText(session, texts.MsgCanceled);
     return;
   }
   path = AddMissingExtension(path, kTextExtension);
-  if (!sysio::WriteUserFile(path, session.decodedText)) {
-    ShowErrorBox(session);
+  std::optional<FileFailure> failure;
+  session.platform.RunKeepingPainted([&] {
+    failure = RunFileStep(path, [&] { return sysio::WriteUserFile(path, session.decodedText); });
+  });
+  if (failure) {
+    SetStatusText(session, texts.MsgError);
+    ShowErrorBox(session, *failure);
     return;
   }
-  const app::MessageCatalogue& texts = session.catalogue;
-  session.platform.MessageBox(kSavedTitle, texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix,
-                              kSavedBoxType);
+  std::string saved = texts.MsgFileSavedPrefix + path + texts.MsgFileSavedSuffix;
+  if (encoding != shown.encoding) saved += texts.MsgSavedAsUtf8;
+  session.platform.ShowMessageBox(kSavedTitle, saved, kSavedBoxType);
 }
 
 void RunLoop(Session& session, const ShownText& shown) {
@@ -97,15 +146,16 @@ void RunLoop(Session& session, const ShownText& shown) {
 }  // namespace
 
 void RunResultWindow(Session& session) {
+  const ResultLayout layout = FitResultLayout(session.platform);
   // A window that cannot be built is reported and ends the job, rather than
   // leaving a loop that shows nothing and that only a close request ends.
-  if (!OpenResultWindow(session)) {
+  if (!OpenResultWindow(session, layout)) {
     CloseProgressWindow(session);
     ShowErrorBox(session);
     return;
   }
   CloseProgressWindow(session);
-  if (!CreateResultGadgets(session)) {
+  if (!CreateResultGadgets(session, layout)) {
     session.platform.CloseWindow(kResultWindow);
     ShowErrorBox(session);
     return;

@@ -58,7 +58,8 @@ void OpenProgressWindow(Session& session) {
                             .title = {},  // no title bar at all
                             .clientWidth = kProgressWidth,
                             .clientHeight = kProgressHeight,
-                            .style = platform::kPopup})) {
+                            .style = platform::kPopup,
+                            .owner = kMainWindow})) {
     return;
   }
   platform.CreateGadget({.window = kProgressWindow,

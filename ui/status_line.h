@@ -21,7 +21,8 @@ void SetStatusText(Session& session, const std::string& text);
 // when the worker cannot start.
 void BlinkStatus(Session& session, const std::string& text);
 
-// Opens the frameless "Please wait" window; absent when it cannot open.
+// Opens the frameless "Please wait" window over the main window, below any
+// message box; absent when it cannot open.
 void OpenProgressWindow(Session& session);
 // Closes it; harmless when it is not open.
 void CloseProgressWindow(Session& session);

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace ui {
 namespace {
@@ -90,19 +91,37 @@ std::string_view LineEndBytes(LineEndStyle style) {
 
 char32_t FromWindows1252(std::uint8_t b) { return (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : b; }
 
-char ToWindows1252(char32_t c) {
+
+// The Windows-1252 byte of a character; nothing when the code page has none.
+std::optional<char> ToWindows1252(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
   for (std::size_t i = 0; i < kHighControls.size(); ++i) {
     if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
   }
-  return '?';
+  return std::nullopt;
 }
 
+// True when every character of a UTF-8 editor text but its line ends has a
+// Windows-1252 byte.
+bool Windows1252CanHold(std::string_view editorText) {
+  for (std::size_t i = 0; i < editorText.size();) {
+    char32_t c = 0;
+    const std::size_t n = DecodeUtf8(editorText, i, c);
+    if (n == 0) return false;
+    i += n;
+    if (c == kLineSeparator || c == kParagraphSeparator) continue;
+    if (!ToWindows1252(c)) return false;
+  }
+  return true;
+}
+
+// Appends c in the encoding; a Windows-1252 text holds only characters that
+// Windows1252CanHold accepted.
 void AppendEncoded(std::string& out, char32_t c, TextEncoding encoding) {
   if (encoding == TextEncoding::Utf8) {
     AppendUtf8(out, c);
   } else {
-    out += ToWindows1252(c);
+    out += ToWindows1252(c).value_or('?');
   }
 }
 
@@ -138,8 +157,11 @@ ShownText ShowBytes(std::string bytes) {
   return text;
 }
 
-std::string BytesFromEditor(const ShownText& text, std::string_view editorText) {
-  if (editorText == text.shown) return text.original;
+EditorBytes BytesFromEditor(const ShownText& text, std::string_view editorText) {
+  if (editorText == text.shown) return {text.original, text.encoding};
+  const TextEncoding encoding =
+      text.encoding == TextEncoding::Windows1252 && Windows1252CanHold(editorText) ? TextEncoding::Windows1252
+                                                                                   : TextEncoding::Utf8;
   const std::string_view lineEnd = LineEndBytes(text.lineEnd);
   std::string out;
   out.reserve(editorText.size());
@@ -155,17 +177,15 @@ std::string BytesFromEditor(const ShownText& text, std::string_view editorText) 
     if (n == 0) c = kReplacement;
     if (c == kLineSeparator || c == kParagraphSeparator) {
       out += lineEnd;
-    } else if (n == 0 && text.encoding == TextEncoding::Windows1252) {
-      out += '?';
     } else {
-      AppendEncoded(out, c, text.encoding);
+      AppendEncoded(out, c, encoding);
     }
   }
-  return out;
+  return {std::move(out), encoding};
 }
 
-std::string ClipboardTextFor(const ShownText& text, std::string_view bytes) {
-  if (text.encoding == TextEncoding::Utf8) return std::string(bytes);
+std::string ClipboardTextFor(TextEncoding encoding, std::string_view bytes) {
+  if (encoding == TextEncoding::Utf8) return std::string(bytes);
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
   for (const char b : bytes) AppendUtf8(out, FromWindows1252(static_cast<std::uint8_t>(b)));

@@ -23,16 +23,24 @@ struct ShownText {
 // becomes "\n"; the style is that of the first line end (LF when none).
 ShownText ShowBytes(std::string bytes);
 
-// The bytes for the editor's text: the original bytes exactly when the text
-// equals the one shown; otherwise the text in the original's encoding
-// (characters Windows-1252 cannot hold become "?") with every line end
-// ("\n", "\r\n", "\r", U+2028, U+2029) written in the original's style.
-std::string BytesFromEditor(const ShownText& text, std::string_view editorText);
+// The bytes for an editor's text, and the encoding they are in.
+struct EditorBytes {
+  std::string bytes;
+  TextEncoding encoding = TextEncoding::Utf8;
+};
 
-// `bytes` (as BytesFromEditor gave them) as clipboard text, which is in the
-// system's code page, UTF-8: a UTF-8 text unchanged, byte for byte; a
-// Windows-1252 text with each character in UTF-8 and its line ends kept.
-std::string ClipboardTextFor(const ShownText& text, std::string_view bytes);
+// The bytes for the editor's text: the original bytes exactly when the text
+// equals the one shown; otherwise the text in the original's encoding with
+// every line end ("\n", "\r\n", "\r", U+2028, U+2029) written in the
+// original's style. A Windows-1252 text that now holds a character that
+// code page cannot represent is given whole in UTF-8 instead, so that no
+// typed character is lost.
+EditorBytes BytesFromEditor(const ShownText& text, std::string_view editorText);
+
+// `bytes` in `encoding` (as BytesFromEditor gave them) as clipboard text,
+// which is in the system's code page, UTF-8: UTF-8 bytes unchanged, byte for
+// byte; Windows-1252 bytes with each character in UTF-8, line ends kept.
+std::string ClipboardTextFor(TextEncoding encoding, std::string_view bytes);
 
 // True when `bytes` are well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF).

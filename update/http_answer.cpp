@@ -45,6 +45,7 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+// A read that brought no data: a silence is Timeout, a close or a broken connection Closed.
 HttpError ErrorOf(sysio::ReadStatus status) {
   return status == sysio::ReadStatus::TimedOut ? HttpError::Timeout : HttpError::Closed;
 }
@@ -110,8 +111,15 @@ std::optional<std::uint64_t> ParseChunkSize(std::string_view line) {
   return size;
 }
 
-AnswerReader::AnswerReader(sysio::TimedReader& source, const Limits& limits, std::size_t pieceBytes)
-    : m_source(source), m_limits(limits), m_pieceBytes(pieceBytes) {}
+AnswerReader::AnswerReader(sysio::TimedReader& source, const Limits& limits, std::size_t pieceBytes,
+                           Deadline deadline)
+    : m_source(source), m_limits(limits), m_pieceBytes(pieceBytes), m_deadline(deadline) {}
+
+// Every read of the answer goes through here, so that none outlasts the deadline.
+sysio::TimedRead AnswerReader::ReadPiece(char* buffer, std::size_t capacity, int waitMs) {
+  if (m_deadline.Passed()) return {sysio::ReadStatus::TimedOut, 0};
+  return m_source.Read(buffer, capacity, m_deadline.Cap(waitMs));
+}
 
 int AnswerReader::HeadMillisecondsLeft() const {
   return static_cast<int>(std::max<std::int64_t>(0, m_headDeadlineMs - NowMs()));
@@ -119,7 +127,7 @@ int AnswerReader::HeadMillisecondsLeft() const {
 
 HttpError AnswerReader::FillBuffer(int timeoutMs) {
   std::vector<char> piece(m_pieceBytes);
-  sysio::TimedRead result = m_source.Read(piece.data(), piece.size(), timeoutMs);
+  sysio::TimedRead result = ReadPiece(piece.data(), piece.size(), timeoutMs);
   if (result.status != sysio::ReadStatus::Data) return ErrorOf(result.status);
   m_buffer.append(piece.data(), result.size);
   return HttpError::None;
@@ -181,7 +189,7 @@ HttpError AnswerReader::CopyBytes(std::uint64_t count, const BodySink& sink) {
       continue;
     }
     std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, piece.size()));
-    sysio::TimedRead result = m_source.Read(piece.data(), want, m_limits.pieceMs);
+    sysio::TimedRead result = ReadPiece(piece.data(), want, m_limits.pieceMs);
     if (result.status != sysio::ReadStatus::Data) return ErrorOf(result.status);
     HttpError error = sink(piece.data(), result.size);
     if (error != HttpError::None) return error;
@@ -216,9 +224,11 @@ HttpError AnswerReader::ReadUntilClose(std::uint64_t maxBytes, const BodySink& s
   m_buffer.clear();
   std::vector<char> piece(m_pieceBytes);
   while (error == HttpError::None) {
-    sysio::TimedRead result = m_source.Read(piece.data(), piece.size(), m_limits.closeDelimitedPieceMs);
-    if (result.status == sysio::ReadStatus::Closed || result.status == sysio::ReadStatus::TimedOut) break;
-    if (result.status == sysio::ReadStatus::Failed) return HttpError::Closed;
+    sysio::TimedRead result = ReadPiece(piece.data(), piece.size(), m_limits.closeDelimitedPieceMs);
+    // Only the server's own close ends the body; a silence or a broken
+    // connection may have cut it anywhere.
+    if (result.status == sysio::ReadStatus::Closed) break;
+    if (result.status != sysio::ReadStatus::Data) return ErrorOf(result.status);
     total += result.size;
     if (total > maxBytes) return HttpError::TooLarge;
     error = sink(piece.data(), result.size);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "sysio/timed_reader.h"
+#include "update/deadline.h"
 #include "update/http_error.h"
 #include "update/http_limits.h"
 
@@ -42,9 +43,12 @@ std::optional<std::uint64_t> ParseChunkSize(std::string_view line);
 
 // Reads one answer from source. The status line and the headers must all
 // arrive within limits.answerMs; later reads ask for at most pieceBytes.
+// No wait goes on past `deadline`, the total limit of the whole exchange:
+// once it has passed, reading fails with Timeout.
 class AnswerReader {
  public:
-  AnswerReader(sysio::TimedReader& source, const Limits& limits, std::size_t pieceBytes);
+  AnswerReader(sysio::TimedReader& source, const Limits& limits, std::size_t pieceBytes,
+               Deadline deadline = Deadline::Never());
 
   // Reads the status line and the headers up to the empty line. Errors:
   // Timeout, Closed, BadStatus, BadHeader (over-long line, more than
@@ -52,9 +56,10 @@ class AnswerReader {
   HttpError ReadHead(AnswerHead& head);
 
   // Hands the body described by head to sink, failing when it is cut short
-  // (Closed or Timeout) for a length or chunked body, or when it grows over
-  // maxBytes (TooLarge). A body without length or chunks ends when the
-  // server closes or is silent for limits.closeDelimitedPieceMs.
+  // (Closed or Timeout) or grows over maxBytes (TooLarge). A body without
+  // length or chunks is whole only when the server closes the connection
+  // after it; a silence of limits.closeDelimitedPieceMs before that is a
+  // Timeout, a broken connection Closed.
   HttpError ReadBody(const AnswerHead& head, std::uint64_t maxBytes, const BodySink& sink);
 
  private:
@@ -68,12 +73,14 @@ class AnswerReader {
   HttpError ReadChunked(std::uint64_t maxBytes, const BodySink& sink);
   HttpError ReadUntilClose(std::uint64_t maxBytes, const BodySink& sink);
   int HeadMillisecondsLeft() const;
+  sysio::TimedRead ReadPiece(char* buffer, std::size_t capacity, int waitMs);
 
   sysio::TimedReader& m_source;
   Limits m_limits;
   std::size_t m_pieceBytes;
   std::string m_buffer;  // bytes received but not yet used
   std::int64_t m_headDeadlineMs = 0;
+  Deadline m_deadline;
 };
 
 }  // namespace update

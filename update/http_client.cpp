@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <functional>
 
-#include "sysio/files.h"
+#include "sysio/replacement_file.h"
 #include "sysio/socket_stream.h"
 #include "update/http_answer.h"
+#include "update/zip_archive.h"
 
 namespace update {
 namespace {
@@ -62,20 +63,22 @@ HttpError ErrorOf(sysio::SocketError error) {
 // Called with the reader once a 200 answer's head is read; reads the body.
 using OkHandler = std::function<HttpError(AnswerReader&, const AnswerHead&)>;
 
-// One GET of url with the redirects it leads to; the body of the final 200
-// answer goes to onOk.
-HttpError Exchange(const std::string& url, const std::string& extraHeaders,
-                   std::size_t pieceBytes, const Limits& limits, const OkHandler& onOk) {
+// One GET of url with the redirects it leads to, all before `deadline`; the
+// body of the final 200 answer goes to onOk.
+HttpError Exchange(const std::string& url, const std::string& extraHeaders, std::size_t pieceBytes,
+                   const Limits& limits, Deadline deadline, const OkHandler& onOk) {
   std::optional<Url> target = SplitUrl(url);
   if (!target) return HttpError::BadUrl;
   for (int redirects = 0;; ++redirects) {
+    if (deadline.Passed()) return HttpError::Timeout;
     sysio::SocketStream stream;
-    sysio::SocketError sent = stream.Connect(target->host, target->port, limits.connectMs);
+    sysio::SocketError sent = stream.Connect(target->host, target->port, deadline.Cap(limits.connectMs));
     if (sent == sysio::SocketError::None) {
-      sent = stream.SendAll(BuildRequest(*target, extraHeaders), limits.sendMs, limits.sendRetryMs);
+      sent = stream.SendAll(BuildRequest(*target, extraHeaders), deadline.Cap(limits.sendMs),
+                            limits.sendRetryMs);
     }
-    if (sent != sysio::SocketError::None) return ErrorOf(sent);
-    AnswerReader reader(stream, limits, pieceBytes);
+    if (sent != sysio::SocketError::None) return deadline.Passed() ? HttpError::Timeout : ErrorOf(sent);
+    AnswerReader reader(stream, limits, pieceBytes, deadline);
     AnswerHead head;
     HttpError error = reader.ReadHead(head);
     if (error != HttpError::None) return error;
@@ -84,6 +87,15 @@ HttpError Exchange(const std::string& url, const std::string& extraHeaders,
     target = ResolveLocation(*target, head.location);
     if (!target || redirects == kMaxRedirects) return HttpError::BadRedirect;
   }
+}
+
+// The written bytes of a download, read back for the archive check.
+ReadAtFn ReadBack(const sysio::ReplacementFile& file) {
+  return [&file](std::uint64_t offset, char* buffer, std::size_t size) -> std::optional<std::size_t> {
+    std::size_t got = 0;
+    if (!file.ReadAt(offset, buffer, size, got)) return std::nullopt;
+    return got;
+  };
 }
 
 }  // namespace
@@ -127,9 +139,10 @@ std::string BuildRequest(const Url& url, const std::string& extraHeaders) {
          "\r\n" + extraHeaders + "Connection: close\r\n\r\n";
 }
 
-HttpError DownloadToFile(const std::string& url, const std::string& path, const Limits& limits) {
-  return Exchange(url, "", kDownloadPieceBytes, limits,
-                  [&path](AnswerReader& reader, const AnswerHead& head) {
+HttpError DownloadToFile(const std::string& url, const std::string& path, const Limits& limits,
+                         BodyCheck check) {
+  return Exchange(url, "", kDownloadPieceBytes, limits, Deadline::In(limits.downloadTotalMs),
+                  [&path, check](AnswerReader& reader, const AnswerHead& head) {
                     sysio::ReplacementFile file(path);
                     if (!file.IsOpen()) return HttpError::File;
                     HttpError error = reader.ReadBody(
@@ -138,6 +151,9 @@ HttpError DownloadToFile(const std::string& url, const std::string& path, const 
                                                                           : HttpError::File;
                         });
                     if (error != HttpError::None) return error;
+                    if (check == BodyCheck::ZipArchive && !IsWholeZipArchive(file.Size(), ReadBack(file))) {
+                      return HttpError::NotAnArchive;
+                    }
                     return file.Commit() ? HttpError::None : HttpError::File;
                   });
 }
@@ -145,7 +161,7 @@ HttpError DownloadToFile(const std::string& url, const std::string& path, const 
 FetchResult FetchUrlText(const std::string& url, const Limits& limits) {
   FetchResult result;
   result.error = Exchange(url, kNoCacheHeaders, kFetchPieceBytes, limits,
-                          [&result](AnswerReader& reader, const AnswerHead& head) {
+                          Deadline::In(limits.fetchTotalMs), [&result](AnswerReader& reader, const AnswerHead& head) {
                             return reader.ReadBody(head, kMaxFetchBytes,
                                                    [&result](const char* data, std::size_t size) {
                                                      result.body.append(data, size);
@@ -171,6 +187,7 @@ const char* HttpErrorName(HttpError error) {
     case HttpError::BadRedirect: return "BadRedirect";
     case HttpError::TooLarge: return "TooLarge";
     case HttpError::File: return "File";
+    case HttpError::NotAnArchive: return "NotAnArchive";
   }
   return "?";
 }

@@ -32,13 +32,23 @@ std::optional<Url> ResolveLocation(const Url& base, const std::string& location)
 // close\r\n\r\n". The port is written only when it is not 80.
 std::string BuildRequest(const Url& url, const std::string& extraHeaders);
 
+// What a downloaded body must be before it may replace the file.
+enum class BodyCheck {
+  None,        // any whole body
+  ZipArchive,  // a whole zip archive (IsWholeZipArchive); else NotAnArchive
+};
+
 // Downloads url's body into the file at path. The body goes to a temporary
-// file in path's directory, which replaces path only once the body is
-// whole, so a failure leaves path as it was and nothing new behind.
-// Redirects (301, 302, 303, 307, 308 with Location) are followed up to
-// kMaxRedirects times. Returns None on success, else what failed.
+// file in path's directory (unnamed where the file system allows, so a
+// killed process leaves nothing), which replaces path only once the body is
+// whole and passes `check`: a failure leaves path as it was and nothing new
+// behind. A body without length or chunks is whole only when the server
+// closed the connection after it. Redirects (301, 302, 303, 307, 308 with
+// Location) are followed up to kMaxRedirects times; everything, redirects
+// included, ends within limits.downloadTotalMs (else Timeout). Returns None
+// on success, else what failed.
 HttpError DownloadToFile(const std::string& url, const std::string& path,
-                         const Limits& limits = {});
+                         const Limits& limits = {}, BodyCheck check = BodyCheck::None);
 
 struct FetchResult {
   HttpError error = HttpError::None;
@@ -48,7 +58,7 @@ struct FetchResult {
 // Fetches url's body as text, asking that no cache answer, reading in
 // pieces of kFetchPieceBytes, following redirects as DownloadToFile does.
 // A status other than 200 is an error (NotOk); a body over kMaxFetchBytes
-// is TooLarge.
+// is TooLarge; the whole query ends within limits.fetchTotalMs (Timeout).
 FetchResult FetchUrlText(const std::string& url, const Limits& limits = {});
 
 }  // namespace update

@@ -9,7 +9,8 @@ enum class HttpError {
   Resolve,         // the host name is unknown
   Connect,         // no TCP connection within the limit
   Send,            // the request could not be sent within the limit
-  Timeout,         // the answer or a piece of a delimited body did not come in time
+  Timeout,         // the answer or a piece of the body did not come in time, or the whole
+                   // exchange took longer than its total limit
   Closed,          // the server closed before the answer or the body was whole
   BadStatus,       // the status line is not "HTTP/1.x ddd ..."
   BadHeader,       // an over-long line, too many headers, or a bad length or chunk size
@@ -17,6 +18,7 @@ enum class HttpError {
   BadRedirect,     // a redirect without a usable http Location, or too many of them
   TooLarge,        // the body is over the caller's bound
   File,            // the destination could not be written or renamed
+  NotAnArchive,    // the body asked to be a zip archive is not a whole one
 };
 
 // The enumerator's name, for test messages and diagnostics.

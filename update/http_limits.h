@@ -13,9 +13,13 @@ inline constexpr int kSendRetryMs = 50;           // pause before a failed send 
 inline constexpr int kAnswerLimitMs = 10000;      // for the status line and all header lines
 inline constexpr int kPieceLimitMs = 10000;       // for each later piece of a delimited body
 inline constexpr int kCloseDelimitedPieceMs = 1000;  // per piece of a body without length or chunks
+inline constexpr int kFetchTotalLimitMs = 30 * 1000;       // the whole version query, redirects included
+inline constexpr int kDownloadTotalLimitMs = 10 * 60 * 1000;  // the whole archive download
 
-// The time limits of one exchange. The defaults are the program's; tests
-// pass shorter ones so that a silent server ends quickly.
+// The time limits of the exchanges. The per-step limits hold for each wait;
+// the total limits for a whole query or download, however its server
+// trickles. The defaults are the program's; tests pass shorter ones so that
+// a silent or slow server ends quickly.
 struct Limits {
   int connectMs = kConnectLimitMs;
   int sendMs = kSendLimitMs;
@@ -23,6 +27,8 @@ struct Limits {
   int answerMs = kAnswerLimitMs;
   int pieceMs = kPieceLimitMs;
   int closeDelimitedPieceMs = kCloseDelimitedPieceMs;
+  int fetchTotalMs = kFetchTotalLimitMs;
+  int downloadTotalMs = kDownloadTotalLimitMs;
 };
 
 inline constexpr int kDefaultPort = 80;

@@ -1,16 +1,30 @@
 // File requesters over QFileDialog and message boxes over QMessageBox.
 #include "platform/qt/dialogs.h"
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSpacerItem>
 
 namespace platform::qt {
 namespace {
 
 constexpr unsigned kButtonBits = 0x0F;
 constexpr unsigned kIconBits = 0xF0;
+// What a title bar holds beside its title: the window icon, up to four
+// boxes and the margins between them, in pixels.
+constexpr int kTitleBarAllowance = 160;
+// Qt's own wording, so that its translations apply.
+constexpr const char* kMissingFolderContext = "QFileDialog";
+constexpr const char* kMissingFolderText =
+    "%1\nDirectory not found.\nPlease verify the correct directory name was given.";
 
 // Refuses a typed file whose folder does not exist, as the program's open
 // and save requesters require the folder to exist.
@@ -22,12 +36,43 @@ class RequesterDialog final : public QFileDialog {
     const QStringList chosen = selectedFiles();
     if (!chosen.isEmpty() && !QFileInfo(chosen.first()).absoluteDir().exists()) {
       QMessageBox::warning(this, windowTitle(),
-                           QStringLiteral("%1\nThe folder does not exist.").arg(chosen.first()));
+                           QCoreApplication::translate(kMissingFolderContext, kMissingFolderText)
+                               .arg(chosen.first()));
       return;
     }
     QFileDialog::accept();
   }
 };
+
+// The width a title needs in the title bar, which window managers draw in a
+// bold face of about the program's size.
+int TitleBarWidth(const QString& title) {
+  QFont face = QApplication::font();
+  face.setBold(true);
+  return QFontMetrics(face).horizontalAdvance(title) + kTitleBarAllowance;
+}
+
+// Keeps the box at least `width` pixels wide: QMessageBox sizes itself to
+// its text and buttons, and takes a minimum width only from its layout.
+void KeepAtLeastWide(QMessageBox& box, int width) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                grid->columnCount());
+}
+
+// Shrinks the dialog to the available screen less its frame where its
+// natural size is larger; Qt then places it within that area itself.
+void KeepWithinScreen(QDialog& dialog, const FrameExtents& frame) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QSize room = screen->availableGeometry().size() -
+                     QSize(frame.left + frame.right, frame.top + frame.bottom);
+  const QSize natural = dialog.sizeHint();
+  if (natural.width() > room.width() || natural.height() > room.height()) {
+    dialog.resize(natural.boundedTo(room).expandedTo(dialog.minimumSizeHint()));
+  }
+}
 
 QString FilterLabel(QString label) {
   static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
@@ -66,7 +111,7 @@ MessageBoxLook LookForType(unsigned type) {
   return look;
 }
 
-std::string RunFileRequester(const RequesterSpec& spec) {
+std::string RunFileRequester(const RequesterSpec& spec, const FrameExtents& frame) {
   RequesterDialog dialog(nullptr, QString::fromUtf8(spec.title), QFile::decodeName(spec.startPath.c_str()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -83,6 +128,7 @@ std::string RunFileRequester(const RequesterSpec& spec) {
       dialog.selectNameFilter(filters[spec.selectedPattern]);
     }
   }
+  KeepWithinScreen(dialog, frame);
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return {};
@@ -95,6 +141,7 @@ int RunMessageBox(const std::string& title, const std::string& text, unsigned ty
                   look.yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(look.yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  KeepAtLeastWide(box, TitleBarWidth(box.windowTitle()));
   box.exec();
   if (!look.yesNo) return kAnswerOk;
   return box.clickedButton() == box.button(QMessageBox::Yes) ? kAnswerYes : kAnswerNo;

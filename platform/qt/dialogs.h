@@ -25,11 +25,14 @@ MessageBoxLook LookForType(unsigned type);
 
 // Runs a non-native, application-modal file dialog; the chosen absolute
 // path in native bytes, or "" when cancelled. An Open requester accepts a
-// file that does not exist, in a folder that does.
-std::string RunFileRequester(const RequesterSpec& spec);
+// file that does not exist, in a folder that does; a missing folder is
+// reported in Qt's own (translated) words. The dialog is made no larger
+// than the available screen less `frame`, so that all of it can be reached.
+std::string RunFileRequester(const RequesterSpec& spec, const FrameExtents& frame);
 
-// Runs an application-modal message box with plain texts; returns a
-// MessageBoxAnswer (No when a Yes/No box is closed without an answer).
+// Runs an application-modal message box with plain texts, wide enough for
+// its title in the title bar; returns a MessageBoxAnswer (No when a Yes/No
+// box is closed without an answer).
 int RunMessageBox(const std::string& title, const std::string& text, unsigned type);
 
 }  // namespace platform::qt

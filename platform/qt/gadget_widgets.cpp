@@ -1,18 +1,18 @@
 // Builds each kind of gadget from Qt widgets and gives it texts and colours.
 #include "platform/qt/gadget_widgets.h"
 
+#include "platform/qt/button_gadget.h"
 #include "platform/qt/editor_widget.h"
+#include "platform/qt/frame_box.h"
+#include "platform/qt/status_field.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QTextEdit>
 
 namespace platform::qt {
 namespace {
 
-constexpr int kStatusFieldMargin = 1;  // between the sunken edge and the text
 constexpr int kPressedShade = 115;     // percent darker while a button is down
 constexpr int kBorderShade = 200;      // percent darker for a flat button's border
 
@@ -22,24 +22,6 @@ QString DisplayText(const std::string& text) {
   QString shown = QString::fromUtf8(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return shown;
-}
-
-QWidget* CreateStatusField(QWidget* parent) {
-  auto* field = new QTextEdit(parent);
-  field->setReadOnly(true);
-  field->setAcceptRichText(false);
-  field->setLineWrapMode(QTextEdit::NoWrap);
-  field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  field->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-  field->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-  field->setFocusPolicy(Qt::StrongFocus);
-  field->document()->setDocumentMargin(kStatusFieldMargin);
-  QTextOption option = field->document()->defaultTextOption();
-  option.setAlignment(Qt::AlignHCenter);
-  option.setWrapMode(QTextOption::NoWrap);
-  field->document()->setDefaultTextOption(option);
-  return field;
 }
 
 QWidget* CreateWidget(QWidget* window, const GadgetSpec& spec, const QPixmap* picture) {
@@ -57,11 +39,11 @@ QWidget* CreateWidget(QWidget* window, const GadgetSpec& spec, const QPixmap* pi
       return label;
     }
     case GadgetKind::Frame:
-      return new QGroupBox(window);
+      return new FrameBox(window);
     case GadgetKind::Button:
-      return new QPushButton(window);
+      return new ButtonGadget(window);
     case GadgetKind::ImageButton: {
-      auto* button = new QPushButton(window);
+      auto* button = new ButtonGadget(window);
       if (picture != nullptr) {
         button->setIcon(QIcon(*picture));
         button->setIconSize(picture->size());
@@ -69,7 +51,7 @@ QWidget* CreateWidget(QWidget* window, const GadgetSpec& spec, const QPixmap* pi
       return button;
     }
     case GadgetKind::StatusField:
-      return CreateStatusField(window);
+      return new StatusField(window);
     case GadgetKind::Editor:
       return CreateEditorWidget(window);
   }
@@ -141,7 +123,7 @@ void ShowGadgetText(QWidget* widget, GadgetKind kind, const std::string& text) {
     case GadgetKind::Text: static_cast<QLabel*>(widget)->setText(DisplayText(text)); break;
     case GadgetKind::Frame: static_cast<QGroupBox*>(widget)->setTitle(DisplayText(text)); break;
     case GadgetKind::Button: static_cast<QPushButton*>(widget)->setText(DisplayText(text)); break;
-    case GadgetKind::StatusField: static_cast<QTextEdit*>(widget)->setPlainText(DisplayText(text)); break;
+    case GadgetKind::StatusField: static_cast<StatusField*>(widget)->SetText(DisplayText(text)); break;
     case GadgetKind::Editor: SetEditorText(widget, text); break;
     case GadgetKind::Image:
     case GadgetKind::ImageButton: break;  // they show their picture only

@@ -8,14 +8,22 @@
 #include "resources/embedded.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
 #include <QImage>
+#include <QLibraryInfo>
 #include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QTranslator>
+#include <QWindow>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +40,11 @@ namespace {
 
 constexpr int kBytesPerPixel = 4;
 constexpr int kMaxPictureSide = 1 << 15;
+// The longest RunKeepingPainted waits for a window just shown to be mapped
+// and painted before it starts the work.
+constexpr int kFirstPaintWaitMs = 250;
+constexpr const char* kQtTranslationsPrefix = "qtbase_";
+constexpr const char* kEnglishCode = "en";
 
 // The faces the program asks for by name, and the metric-compatible faces
 // that stand in for them here.
@@ -66,6 +79,10 @@ class QtPlatform final : public Platform {
   bool IsWindowOpen(int window) const override { return m_windows.count(window) != 0; }
   void ShowWindowAgain(int window) override;
   void SetWindowColour(int window, Colour background) override;
+  ScreenRect ScreenArea() const override;
+  ScreenRect AvailableScreenArea() const override;
+  FrameExtents WindowFrame(unsigned style) const override;
+  void AcceptFileDrops(int window) override;
   bool CreateImage(int number, const Pixmap& pixmap) override;
   bool CreateGadget(const GadgetSpec& spec) override;
   bool GadgetExists(int gadget) const override { return FindWidget(gadget) != nullptr; }
@@ -79,8 +96,12 @@ class QtPlatform final : public Platform {
   int AddBalloonTip(int window, int gadget, const std::string& text, int maxWidth) override;
   bool LoadFont(int number, const FontSpec& spec) override;
   Event WaitEvent() override;
-  std::string FileRequester(const RequesterSpec& spec) override { return qt::RunFileRequester(spec); }
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override {
+  void RunKeepingPainted(std::function<void()> work) override;
+  void SetPlatformLanguage(const std::string& languageCode) override;
+  std::string FileRequester(const RequesterSpec& spec) override {
+    return qt::RunFileRequester(spec, WindowFrame(kTitleBar));
+  }
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override {
     return qt::RunMessageBox(title, text, type);
   }
   std::optional<std::string> GetClipboardText() override;
@@ -96,6 +117,8 @@ class QtPlatform final : public Platform {
   void Queue(Event event) { m_events.push_back(event); }
   void StopPosts();
   void HandOverClipboard();
+  bool AnyShownWindowUnexposed() const;
+  void PaintShownWindows();
 
   std::unique_ptr<QApplication> m_application;
   std::shared_ptr<PostBox> m_postBox = std::make_shared<PostBox>();
@@ -106,6 +129,8 @@ class QtPlatform final : public Platform {
   std::map<int, QFont> m_fonts;
   std::deque<Event> m_events;
   int m_tipCounter = 0;
+  std::optional<FrameExtents> m_titledFrame;  // the frame last seen on a titled window
+  std::unique_ptr<QTranslator> m_translator;  // Qt's own texts in the chosen language
 };
 
 QtPlatform::QtPlatform(int& argc, char** argv)
@@ -154,9 +179,19 @@ void QtPlatform::HandOverClipboard() {
 bool QtPlatform::OpenWindow(const WindowSpec& spec) {
   if (spec.clientWidth <= 0 || spec.clientHeight <= 0) return false;
   CloseWindow(spec.number);
-  auto window = std::make_unique<qt::TopWindow>(
-      spec, [this](int number) { Queue({EventKind::CloseRequest, number, -1}); });
-  window->ShowPlaced();
+  const bool titled = (spec.style & kPopup) == 0;
+  qt::TopWindowHooks hooks;
+  hooks.onCloseRequest = [this](int number) { Queue({EventKind::CloseRequest, number, -1}); };
+  hooks.onFileDrop = [this](int number, const std::string& path) {
+    Queue({EventKind::FileDrop, number, -1, path});
+  };
+  hooks.onFrameKnown = [this, titled](const QMargins& frame) {
+    if (titled) m_titledFrame = FrameExtents{frame.left(), frame.top(), frame.right(), frame.bottom()};
+  };
+  auto window = std::make_unique<qt::TopWindow>(spec, std::move(hooks));
+  const auto owner = m_windows.find(spec.owner);
+  if (owner != m_windows.end()) window->SetOwner(owner->second->windowHandle());
+  window->ShowPlaced(WindowFrame(spec.style));
   m_windows[spec.number] = std::move(window);
   return true;
 }
@@ -183,6 +218,35 @@ void QtPlatform::ShowWindowAgain(int window) {
 void QtPlatform::SetWindowColour(int window, Colour background) {
   const auto found = m_windows.find(window);
   if (found != m_windows.end()) qt::ApplyWindowColour(found->second.get(), background);
+}
+
+ScreenRect QtPlatform::ScreenArea() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  const QRect area = screen->geometry();
+  return {area.x(), area.y(), area.width(), area.height()};
+}
+
+ScreenRect QtPlatform::AvailableScreenArea() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  const QRect area = screen->availableGeometry();
+  return {area.x(), area.y(), area.width(), area.height()};
+}
+
+// The window manager tells a frame only once it has framed a window; until
+// then the widget style's title bar and border stand in for it.
+FrameExtents QtPlatform::WindowFrame(unsigned style) const {
+  if (style & kPopup) return {};
+  if (m_titledFrame) return *m_titledFrame;
+  const QStyle* look = QApplication::style();
+  const int border = look->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+  return {border, look->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border};
+}
+
+void QtPlatform::AcceptFileDrops(int window) {
+  const auto found = m_windows.find(window);
+  if (found != m_windows.end()) found->second->AcceptFileDrops();
 }
 
 bool QtPlatform::CreateImage(int number, const Pixmap& pixmap) {
@@ -303,6 +367,64 @@ Event QtPlatform::WaitEvent() {
   const Event next = m_events.front();
   m_events.pop_front();
   return next;
+}
+
+bool QtPlatform::AnyShownWindowUnexposed() const {
+  for (const auto& [number, window] : m_windows) {
+    const QWindow* handle = window->windowHandle();
+    if (window->isVisible() && !window->isMinimized() && handle != nullptr && !handle->isExposed()) return true;
+  }
+  return false;
+}
+
+// Waits, taking no input, until the window system has mapped every window
+// shown (a window is painted when it is exposed), then paints what is due.
+void QtPlatform::PaintShownWindows() {
+  QTimer limit;
+  limit.setSingleShot(true);
+  limit.start(kFirstPaintWaitMs);  // also wakes the wait below when nothing else comes
+  while (AnyShownWindowUnexposed() && limit.isActive()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The work runs on a thread of its own; this thread meanwhile handles every
+// event but user input, which Qt keeps queued for the next full processing.
+// The program's own events (clicks, close requests, drops) only queue up in
+// m_events, which only WaitEvent hands out.
+void QtPlatform::RunKeepingPainted(std::function<void()> work) {
+  PaintShownWindows();
+  std::atomic<bool> done{false};
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  std::thread worker;
+  try {
+    worker = std::thread([&work, &done, dispatcher] {
+      work();
+      done.store(true);
+      dispatcher->wakeUp();
+    });
+  } catch (const std::system_error&) {
+    work();
+    return;
+  }
+  while (!done.load()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+  }
+  worker.join();
+}
+
+void QtPlatform::SetPlatformLanguage(const std::string& languageCode) {
+  if (m_translator) {
+    QCoreApplication::removeTranslator(m_translator.get());
+    m_translator.reset();
+  }
+  if (languageCode.empty() || languageCode == kEnglishCode) return;
+  auto translator = std::make_unique<QTranslator>();
+  const QString name = QString::fromLatin1(kQtTranslationsPrefix) + QString::fromStdString(languageCode);
+  if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) return;
+  QCoreApplication::installTranslator(translator.get());
+  m_translator = std::move(translator);
 }
 
 std::optional<std::string> QtPlatform::GetClipboardText() {

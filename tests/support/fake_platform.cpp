@@ -1,6 +1,8 @@
 // A scripted, deterministic backend of the windowing layer for tests.
 #include "tests/support/fake_platform.h"
 
+#include "platform/window_placement.h"
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -62,7 +64,11 @@ bool FakePlatform::OpenWindow(const platform::WindowSpec& spec) {
     return false;
   }
   CloseWindow(spec.number);
-  windows[spec.number] = WindowRecord{spec, true, std::nullopt, 0};
+  WindowRecord record;
+  record.spec = spec;
+  record.open = true;
+  record.outer = platform::PlaceWindow(spec, screen, available, WindowFrame(spec.style));
+  windows[spec.number] = record;
   return true;
 }
 
@@ -87,6 +93,15 @@ void FakePlatform::ShowWindowAgain(int window) {
 void FakePlatform::SetWindowColour(int window, platform::Colour background) {
   Log("SetWindowColour " + std::to_string(window));
   if (IsWindowOpen(window)) windows[window].background = background;
+}
+
+platform::FrameExtents FakePlatform::WindowFrame(unsigned style) const {
+  return (style & platform::kPopup) ? platform::FrameExtents{} : titledFrame;
+}
+
+void FakePlatform::AcceptFileDrops(int window) {
+  Log("AcceptFileDrops " + std::to_string(window));
+  if (IsWindowOpen(window)) windows[window].acceptsDrops = true;
 }
 
 bool FakePlatform::CreateImage(int number, const platform::Pixmap& pixmap) {
@@ -181,6 +196,24 @@ platform::Event FakePlatform::WaitEvent() {
   return event;
 }
 
+void FakePlatform::RunKeepingPainted(std::function<void()> work) {
+  std::vector<int> open;
+  for (const auto& [number, record] : windows) {
+    if (record.open) open.push_back(number);
+  }
+  std::string line = "RunKeepingPainted";
+  for (int number : open) line += " " + std::to_string(number);
+  Log(line);
+  paintedRuns.push_back(open);
+  if (onKeepPainted) onKeepPainted();
+  work();
+}
+
+void FakePlatform::SetPlatformLanguage(const std::string& languageCode) {
+  Log("SetPlatformLanguage " + languageCode);
+  platformLanguage = languageCode;
+}
+
 std::string FakePlatform::FileRequester(const platform::RequesterSpec& spec) {
   Log("FileRequester " + spec.title);
   requesters.push_back(spec);
@@ -191,8 +224,8 @@ std::string FakePlatform::FileRequester(const platform::RequesterSpec& spec) {
   return answer;
 }
 
-int FakePlatform::MessageBox(const std::string& title, const std::string& text, unsigned type) {
-  Log("MessageBox " + title);
+int FakePlatform::ShowMessageBox(const std::string& title, const std::string& text, unsigned type) {
+  Log("ShowMessageBox " + title);
   MessageBoxCall call{title, text, type};
   messageBoxes.push_back(call);
   if (onMessageBox) onMessageBox(call);

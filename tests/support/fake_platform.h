@@ -27,6 +27,8 @@ struct WindowRecord {
   bool open = false;
   std::optional<platform::Colour> background;
   int showAgainCount = 0;
+  platform::ScreenRect outer;  // where PlaceWindow put it on the scripted screen
+  bool acceptsDrops = false;
 };
 
 struct GadgetRecord {
@@ -60,6 +62,9 @@ struct TextChange {
 // started with StartThread runs at once, inline, on a clock of its own that
 // starts at the current time; its Delay calls advance only that clock, and
 // what it posts is applied when the user-interface clock reaches it.
+// RunKeepingPainted records the windows open and runs its work inline, on
+// the user-interface clock. OpenWindow records where PlaceWindow puts the
+// window on the scripted screen.
 class FakePlatform final : public platform::Platform {
  public:
   FakePlatform();
@@ -69,6 +74,9 @@ class FakePlatform final : public platform::Platform {
   void PushEvent(platform::Event event);
   void PushClick(int window, int gadget) { PushEvent({platform::EventKind::Gadget, window, gadget}); }
   void PushClose(int window) { PushEvent({platform::EventKind::CloseRequest, window, -1}); }
+  void PushDrop(int window, std::string path) {
+    PushEvent({platform::EventKind::FileDrop, window, -1, std::move(path)});
+  }
   // Called when the script is empty and an event is wanted; may push events.
   std::function<void()> onIdle;
   // Answers of the file requesters in order; empty text cancels. When none
@@ -86,6 +94,13 @@ class FakePlatform final : public platform::Platform {
   bool failOpenWindow = false;  // every OpenWindow fails
   std::vector<int> failWindows; // these window numbers fail to open
   bool failThreads = false;
+  // The screen, its part free of panels, and the frame of titled windows
+  // (popups have none).
+  platform::ScreenRect screen{0, 0, 1920, 1080};
+  platform::ScreenRect available{0, 0, 1920, 1080};
+  platform::FrameExtents titledFrame{1, 20, 1, 1};
+  // Called inside RunKeepingPainted, before the work runs.
+  std::function<void()> onKeepPainted;
 
   // --- observation ---
   std::map<int, WindowRecord> windows;
@@ -99,6 +114,9 @@ class FakePlatform final : public platform::Platform {
   std::vector<std::string> calls;        // one line per call, in order
   long long now() const { return m_now; }
   int threadsStarted = 0;
+  // For each RunKeepingPainted: the windows open when it started.
+  std::vector<std::vector<int>> paintedRuns;
+  std::string platformLanguage;  // the last SetPlatformLanguage
 
   const GadgetRecord& gadget(int number) const;
   // Advances the user-interface clock, applying due posted changes.
@@ -114,6 +132,10 @@ class FakePlatform final : public platform::Platform {
   bool IsWindowOpen(int window) const override;
   void ShowWindowAgain(int window) override;
   void SetWindowColour(int window, platform::Colour background) override;
+  platform::ScreenRect ScreenArea() const override { return screen; }
+  platform::ScreenRect AvailableScreenArea() const override { return available; }
+  platform::FrameExtents WindowFrame(unsigned style) const override;
+  void AcceptFileDrops(int window) override;
   bool CreateImage(int number, const platform::Pixmap& pixmap) override;
   bool CreateGadget(const platform::GadgetSpec& spec) override;
   bool GadgetExists(int gadget) const override;
@@ -127,8 +149,10 @@ class FakePlatform final : public platform::Platform {
   int AddBalloonTip(int window, int gadget, const std::string& text, int maxWidth) override;
   bool LoadFont(int number, const platform::FontSpec& spec) override;
   platform::Event WaitEvent() override;
+  void RunKeepingPainted(std::function<void()> work) override;
+  void SetPlatformLanguage(const std::string& languageCode) override;
   std::string FileRequester(const platform::RequesterSpec& spec) override;
-  int MessageBox(const std::string& title, const std::string& text, unsigned type) override;
+  int ShowMessageBox(const std::string& title, const std::string& text, unsigned type) override;
   std::optional<std::string> GetClipboardText() override;
   bool SetClipboardText(const std::string& text) override;
   void RunOnUiThread(std::function<void()> change) override;

@@ -1,4 +1,4 @@
-// The memory this process holds in RAM: /proc/self/statm on Linux, the working set on Windows.
+// The memory this process holds in RAM, now and at its peak: /proc and getrusage on Linux, the working set on Windows.
 #pragma once
 
 #ifdef _WIN32
@@ -6,6 +6,7 @@
 
 #include <psapi.h>  // after windows.h, whose types it uses
 #else
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -28,6 +29,20 @@ inline std::size_t ResidentBytes() {
     std::fclose(statm);
   }
   return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
+
+// The most resident memory this process has held so far, in bytes; 0 when
+// it cannot be told.
+inline std::size_t PeakResidentBytes() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
+#else
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;  // Linux counts it in KiB
 #endif
 }
 
