@@ -168,7 +168,7 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool ReplaceAtomically(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
@@ -528,7 +528,7 @@ bool SyncToDisk(int fd) {
 
 void SyncFolder(const std::string&) {}
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool ReplaceAtomically(const std::string& from, const std::string& to) {
   if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;

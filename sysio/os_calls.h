@@ -118,13 +118,13 @@ bool Truncate(int fd, std::uint64_t size);
 bool SyncToDisk(int fd);
 
 // Best effort: makes a rename in `folder` durable (fsync of the folder on
-// POSIX; nothing to do on Windows, where ReplaceFile writes through).
+// POSIX; nothing to do on Windows, where ReplaceAtomically writes through).
 void SyncFolder(const std::string& folder);
 
 // Puts the file `from` in the place of `to`, replacing an existing file in
 // one step: rename() on POSIX; MoveFileExW with MOVEFILE_REPLACE_EXISTING
 // and MOVEFILE_WRITE_THROUGH on Windows, where rename() never replaces.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool ReplaceAtomically(const std::string& from, const std::string& to);
 
 // Removes the file's name. On Windows a file we hold open (FILE_SHARE_DELETE)
 // can be removed too: its name goes when the last handle is closed.

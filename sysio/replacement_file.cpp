@@ -165,7 +165,7 @@ IoStatus ReplacementFile::RenameIntoPlace() {
   // On Windows the temporary is marked for deletion until now; a marked
   // file cannot be renamed. Should the rename fail, Discard removes it.
   if (!os::KeepWhenClosed(m_fd)) return IoStatus::LastError();
-  if (!os::ReplaceFile(m_tempPath, m_target)) return IoStatus::LastError();
+  if (!os::ReplaceAtomically(m_tempPath, m_target)) return IoStatus::LastError();
   m_tempPath.clear();
   m_registered.Release();
   return {};

@@ -286,7 +286,7 @@ TEST_F(CliTest, OutputOfEveryKind) {
     expected.erase("out");
     EXPECT_EQ(after, expected) << "nothing but OUTPUT may appear";
     for (const std::string& name : dir.Entries()) {
-      if (name != "t.txt" && name != "p.png") fs::remove_all(dir.File(name));
+      if (name != "t.txt" && name != "p.png") fake::RemoveAll(dir.File(name));
     }
   }
 }

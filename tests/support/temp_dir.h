@@ -12,6 +12,23 @@
 
 namespace fake {
 
+// Removes `path` with everything in it, write-protected files too (Windows
+// refuses to delete a file with the read-only attribute); no error when
+// nothing is there.
+inline void RemoveAll(const std::filesystem::path& path) {
+  std::error_code ignored;
+#ifdef _WIN32
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                               ignored);
+  for (auto it = std::filesystem::recursive_directory_iterator(path, ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+#endif
+  std::filesystem::remove_all(path, ignored);
+}
+
 class TempDir {
  public:
   // Makes the directory under the system's temporary folder; a test that
@@ -31,18 +48,7 @@ class TempDir {
       std::abort();
     }
   }
-  ~TempDir() {
-    std::error_code ignored;
-#ifdef _WIN32
-    // Windows refuses to delete a file with the read-only attribute.
-    for (auto it = std::filesystem::recursive_directory_iterator(m_root, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
-                                   std::filesystem::perm_options::add, ignored);
-    }
-#endif
-    std::filesystem::remove_all(m_root, ignored);
-  }
+  ~TempDir() { RemoveAll(m_root); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
