@@ -2,6 +2,7 @@
 #include "jobs/check_for_update.h"
 
 #include "platform/platform.h"
+#include "sysio/socket_stream.h"
 #include "ui/status_line.h"
 #include "update/http_client.h"
 #include "update/version_text.h"
@@ -61,8 +62,9 @@ VersionAnswer FetchRemoteVersion(const std::string& url, const update::Limits& l
 void CheckForUpdate(ui::Session& session) { CheckForUpdate(session, update::Limits{}); }
 
 void CheckForUpdate(ui::Session& session, const update::Limits& limits) {
-  // The job was designed to start a socket layer first and to end silently
-  // when that fails; POSIX sockets need no start-up, so there is no such step.
+  // The socket layer first (Winsock on Windows; nothing on POSIX): the job
+  // ends silently when it cannot be started.
+  if (!sysio::StartNetwork()) return;
   const app::MessageCatalogue& texts = session.catalogue;
   ui::OpenProgressWindow(session);
   VersionAnswer answer;
