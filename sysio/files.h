@@ -21,7 +21,8 @@ bool IsRegularFile(const std::string& path);
 
 // The access the process has to the regular file at `path`; Unavailable
 // when it is missing, not a regular file or cannot be opened. A file whose
-// mode has no write bit counts as ReadOnly even for root (see the .cpp).
+// mode has no write bit counts as ReadOnly even for root (see the .cpp); on
+// Windows that is a file with the read-only attribute.
 FileAccess ProbeFileAccess(const std::string& path);
 
 // Whether `path` names an existing file that must not be changed: it has
@@ -35,7 +36,7 @@ enum class FileKind { Missing, Regular, Folder, Other /* device, pipe, socket */
 struct FileFacts {
   FileKind kind = FileKind::Missing;  // of the file reached; Missing for a dangling link
   bool isLink = false;                // the path itself is a symbolic link
-  bool ownedByUs = false;             // the file reached belongs to the process's user
+  bool ownedByUs = false;             // the file reached belongs to the process's user (Windows: always)
   bool writeProtected = false;        // as IsWriteProtected
   std::uint64_t linkCount = 0;        // names the file reached has (hard links)
   IoStatus status;                    // why the path cannot be examined (never for Missing)
@@ -54,7 +55,7 @@ struct FileContent {
 // EFBIG, with no more than maxBytes + 1 bytes read, when it holds more.
 // A regular file's size is checked before anything is read. A pipe or
 // device is read without waiting (a pipe with nothing in it reads as
-// empty); a folder is EISDIR.
+// empty; Windows has no pipes in its folders); a folder is EISDIR.
 FileContent ReadWholeFile(const std::string& path, std::size_t maxBytes);
 
 // Writes all of `content` to the open descriptor; false on any failure,

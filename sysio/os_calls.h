@@ -1,6 +1,9 @@
 // The file-system calls that differ between POSIX and Windows, one small function each: sysio's own, for no other layer.
 #pragma once
 
+// Each function has its POSIX form in os_calls_posix.cpp and its Windows
+// form in os_calls_windows.cpp; the rest of sysio is written once over them.
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
